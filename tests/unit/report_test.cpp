@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "base/report.h"
+#include "platform/fake/fake_prompt.h"
+
+namespace tavo {
+namespace {
+
+TEST(ErrorReport, FiveLinesWithLocationVersionAndContact) {
+  const auto text = errorReportText(u"frmMain!MakeCap", Error::of(13), Version{1, 63, 2485});
+  EXPECT_EQ(text.substr(0, text.find(u"\r\n")), u"エラー番号:13");
+  EXPECT_NE(text.find(u"\r\n場所:frmMain!MakeCap1.63.2485\r\n型が一致しません。\r\n"), std::u16string::npos);
+  EXPECT_NE(text.find(u"\r\n上記の説明と、エラーの発生したときの簡単な状況を書いて、\r\n"), std::u16string::npos);
+  EXPECT_TRUE(text.ends_with(u" まで連絡してください。"));
+  EXPECT_NE(errorReportText(xxLocation(u"MoonAge"), Error::of(6), Version{1, 5, 7})
+                .find(u"\r\n場所:MoonAge-XXModule1.05.0007\r\n"),
+            std::u16string::npos);
+}
+
+TEST(ErrorReport, IdenticalReportsAreShownOnce) {
+  fake::FakePrompt prompt;
+  Boxes boxes(prompt);
+  Reporter reporter(boxes, Version{1, 0, 0});
+  reporter.report(u"a", Error::of(13));
+  reporter.report(u"a", Error::of(13));
+  reporter.report(u"b", Error::of(13));
+  reporter.report(u"a", Error::of(6));
+  ASSERT_EQ(prompt.shown.size(), 3u);
+  EXPECT_EQ(prompt.shown[0].flags, 0x1010u);
+  EXPECT_EQ(prompt.shown[0].title, u"エラー - Tavo");
+}
+
+TEST(ErrorScope, StepReportsAndContinuesTestEntersGuardedBranch) {
+  fake::FakePrompt prompt;
+  Boxes boxes(prompt);
+  Reporter reporter(boxes, Version{1, 0, 0});
+  Scope scope(reporter, u"frmMain!ChkPika");
+  int after = 0;
+  scope.step([] { raise(err::kTypeMismatch); });
+  scope.step([&] { after = 1; });
+  EXPECT_EQ(after, 1);
+  EXPECT_TRUE(scope.test([]() -> bool { raise(err::kTypeMismatch); }));
+  EXPECT_FALSE(scope.test([] { return false; }));
+  EXPECT_EQ(prompt.shown.size(), 1u);  // the second mismatch is identical
+}
+
+TEST(Boxes, KnowWhileABoxIsOpen) {
+  fake::FakePrompt prompt;
+  Boxes boxes(prompt);
+  bool seenOpen = false;
+  prompt.whileOpen = [&] { seenOpen = boxes.anyOpen(); };
+  boxes.show(u"t", u"x", 0);
+  EXPECT_TRUE(seenOpen);
+  EXPECT_FALSE(boxes.anyOpen());
+}
+
+}  // namespace
+}  // namespace tavo
