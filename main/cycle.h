@@ -1,0 +1,80 @@
+#pragma once
+// The caption clock cycle: every tick of the polling timer puts the clock
+// into the foreground window's title and gives the previous window its own
+// title back.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/report.h"
+#include "main/app_state.h"
+#include "platform/ports.h"
+#include "settings/store.h"
+
+namespace tavo {
+
+// The hourly time signal and the alarm, built elsewhere; the cycle only
+// decides when to call them.
+class TimeSignals {
+ public:
+  virtual ~TimeSignals() = default;
+  virtual void ChkPika(std::uint8_t withheld) = 0;
+  virtual void ChkAlarm() = 0;
+};
+
+class CaptionCycle {
+ public:
+  CaptionCycle(AppState& state, Desktop& desktop, Clock& clock, SystemResources& resources, Reporter& reporter,
+               TimeSignals& signals);
+
+  // One tick of the polling timer. Skipped while a message box opened by the
+  // program is open, so ticks never stack inside a box.
+  void tmrMain_Timer();
+
+  // Gives the window that carries the clock its own title back (at exit).
+  void restoreCurrent();
+
+  // Title as read, with its terminating NUL.
+  std::u16string GetCap(WindowHandle w);
+
+  WindowHandle foregroundWindow() const { return foregroundWindow_; }
+  std::uint8_t clockWithheld() const { return clockWithheld_; }
+  const std::u16string& clockText() const { return clockText_; }
+  const std::u16string& baseTitle() const { return baseTitle_; }
+
+ private:
+  void MakeCap();
+  void ChkCap();
+  void RestoreCap(WindowHandle previous);
+  std::u16string GetForegroundCN();
+  std::uint8_t ChkTARO(std::u16string_view className);
+  std::uint8_t ChkWList(std::u16string_view className);
+  void writeTitle(WindowHandle w, std::u16string_view title);
+
+  AppState& state_;
+  Desktop& desktop_;
+  Clock& clock_;
+  SystemResources& resources_;
+  Reporter& reporter_;
+  TimeSignals& signals_;
+
+  std::u16string clockText_;
+  std::u16string timeKey_;
+  std::u16string prevTimeKey_;
+  WindowHandle foregroundWindow_ = 0;
+  WindowHandle prevWindow_ = 0;
+  std::u16string workCaption_;
+  std::u16string baseTitle_;
+  std::u16string lastCaption_;
+  std::u16string placedClock_;
+  std::uint8_t clockWithheld_ = 0;
+};
+
+// The standard clock pattern for a user taste (0 or 1). Conversion errors
+// propagate to the caller.
+std::u16string GetStdFormat(Settings& settings, int taste);
+
+// Loads the exclusion roster (WindowList0 .. WindowList50, up to the first empty one).
+void LoadWList(Settings& settings, AppState& state);
+
+}  // namespace tavo
