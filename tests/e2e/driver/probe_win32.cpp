@@ -1,0 +1,522 @@
+// tavo_probe: the end-to-end tests' hands inside the Wine desktop.
+//
+// Reads one command per line on stdin and answers one line on stdout. A line
+// is a list of fields separated by TAB; inside a field "\\", "\t", "\n" and
+// "\r" stand for a backslash, TAB, LF and CR. Text is UTF-8. The answer's
+// first field is "ok" or "error" (then a message). Window handles are decimal.
+//
+// Every window the probe creates runs on a thread of its own, so a test can
+// hang one window without stopping the probe or the other windows. The main
+// thread never waits on another window's thread without a time limit.
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/text.h"
+
+namespace {
+
+using Fields = std::vector<std::wstring>;
+
+constexpr DWORD kWaitMs = 5000;  // bound on every wait for another thread
+
+std::wstring wide(std::string_view utf8Text) {
+  std::u16string u = tavo::utf16(utf8Text);
+  return std::wstring(u.begin(), u.end());
+}
+
+std::string narrow(std::wstring_view w) {
+  return tavo::utf8(std::u16string_view(reinterpret_cast<const char16_t*>(w.data()), w.size()));
+}
+
+std::string escape(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+Fields parseLine(const std::string& line) {
+  Fields fields;
+  std::string cur;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    char c = line[i];
+    if (c == '\t') {
+      fields.push_back(wide(cur));
+      cur.clear();
+    } else if (c == '\\' && i + 1 < line.size()) {
+      char n = line[++i];
+      cur += n == 't' ? '\t' : n == 'n' ? '\n' : n == 'r' ? '\r' : n;
+    } else {
+      cur += c;
+    }
+  }
+  fields.push_back(wide(cur));
+  return fields;
+}
+
+struct Failure {
+  std::wstring message;
+};
+
+[[noreturn]] void fail(std::wstring message) { throw Failure{std::move(message)}; }
+
+std::wstring lastErrorText(const wchar_t* what) {
+  return std::wstring(what) + L" failed, error " + std::to_wstring(GetLastError());
+}
+
+HWND handleArg(const Fields& f, std::size_t i) {
+  if (f.size() <= i) fail(L"missing window handle");
+  try {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::stoull(f[i])));
+  } catch (...) {
+    fail(L"bad window handle: " + f[i]);
+  }
+}
+
+std::wstring handleText(HWND h) { return std::to_wstring(reinterpret_cast<uintptr_t>(h)); }
+
+// Reads a title without sending a message, so a hung window cannot block us.
+std::wstring storedTitle(HWND h) {
+  std::vector<wchar_t> buf(8192);
+  int n = InternalGetWindowText(h, buf.data(), static_cast<int>(buf.size()));
+  return std::wstring(buf.data(), n > 0 ? n : 0);
+}
+
+std::wstring classOf(HWND h) {
+  wchar_t buf[256] = {};
+  int n = GetClassNameW(h, buf, 256);
+  return std::wstring(buf, n > 0 ? n : 0);
+}
+
+// Runs `work` on a helper thread and gives up waiting after `ms`; for calls
+// that may end up waiting on a window that does not answer.
+bool bounded(std::function<void()> work, DWORD ms = kWaitMs) {
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  std::thread([work = std::move(work), done] {
+    work();
+    done->store(true);
+  }).detach();
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!done->load()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    Sleep(5);
+  }
+  return true;
+}
+
+// ---- windows of our own -----------------------------------------------------
+
+constexpr UINT kMsgSetTitle = WM_APP + 1;  // lParam: Job*
+constexpr UINT kMsgHang = WM_APP + 2;      // wParam: milliseconds
+constexpr UINT kMsgFront = WM_APP + 3;     // lParam: Job*
+
+// A piece of work handed to a window's thread; the caller waits for `done`
+// with a time limit and may walk away, so the job is shared.
+struct Job {
+  std::wstring text;
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  BOOL result = FALSE;
+  ~Job() { CloseHandle(done); }
+};
+
+struct OwnWindow {
+  HWND hwnd = nullptr;
+  bool selfSetting = false;  // touched on the window's thread only
+  std::mutex mutex;
+  std::vector<std::wstring> received;  // texts of WM_SETTEXT sent by others
+};
+
+std::mutex gWindowsMutex;
+std::map<HWND, std::shared_ptr<OwnWindow>> gWindows;
+std::set<std::wstring> gClasses;
+int gCascade = 0;
+
+std::shared_ptr<OwnWindow> ownWindow(HWND h) {
+  std::lock_guard lock(gWindowsMutex);
+  auto it = gWindows.find(h);
+  if (it == gWindows.end()) fail(L"not a probe window: " + handleText(h));
+  return it->second;
+}
+
+LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<OwnWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  switch (msg) {
+    case WM_NCCREATE: {
+      auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+      SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+      break;
+    }
+    case WM_SETTEXT:
+      if (self && !self->selfSetting) {
+        std::lock_guard lock(self->mutex);
+        self->received.emplace_back(lp ? reinterpret_cast<const wchar_t*>(lp) : L"");
+      }
+      break;
+    case kMsgSetTitle: {
+      auto* job = reinterpret_cast<std::shared_ptr<Job>*>(lp);
+      if (self) self->selfSetting = true;
+      (*job)->result = SetWindowTextW(h, (*job)->text.c_str());
+      if (self) self->selfSetting = false;
+      SetEvent((*job)->done);
+      delete job;
+      return 0;
+    }
+    case kMsgFront: {
+      auto* job = reinterpret_cast<std::shared_ptr<Job>*>(lp);
+      ShowWindow(h, SW_SHOWNORMAL);
+      SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+      (*job)->result = SetForegroundWindow(h);
+      SetEvent((*job)->done);
+      delete job;
+      return 0;
+    }
+    case kMsgHang:
+      Sleep(static_cast<DWORD>(wp));
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+// Posts a job to a window's thread and waits for it, within limits.
+bool runOnWindowThread(HWND h, UINT msg, const std::shared_ptr<Job>& job) {
+  auto* ticket = new std::shared_ptr<Job>(job);
+  if (!PostMessageW(h, msg, 0, reinterpret_cast<LPARAM>(ticket))) {
+    delete ticket;
+    fail(lastErrorText(L"PostMessage"));
+  }
+  return WaitForSingleObject(job->done, kWaitMs) == WAIT_OBJECT_0;
+}
+
+void registerClass(const std::wstring& name) {
+  std::lock_guard lock(gWindowsMutex);
+  if (gClasses.count(name)) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = windowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = name.c_str();
+  if (!RegisterClassExW(&wc)) fail(lastErrorText(L"RegisterClassEx"));
+  gClasses.insert(name);
+}
+
+HWND createWindow(const std::wstring& cls, const std::wstring& title) {
+  registerClass(cls);
+  auto own = std::make_shared<OwnWindow>();
+  HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  int slot;
+  {
+    std::lock_guard lock(gWindowsMutex);
+    slot = gCascade++ % 8;
+  }
+  // The thread owns its window; it ends when the window is destroyed.
+  std::thread([own, cls, title, created, slot] {
+    HWND h = CreateWindowExW(0, cls.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40 + slot * 40,
+                             40 + slot * 50, 560, 160, nullptr, nullptr, GetModuleHandleW(nullptr), own.get());
+    own->hwnd = h;
+    SetEvent(created);
+    if (!h) return;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    std::lock_guard lock(gWindowsMutex);
+    gWindows.erase(h);
+  }).detach();
+  DWORD wait = WaitForSingleObject(created, kWaitMs);
+  CloseHandle(created);
+  if (wait != WAIT_OBJECT_0) fail(L"window thread did not answer");
+  if (!own->hwnd) fail(L"CreateWindowEx failed");
+  std::lock_guard lock(gWindowsMutex);
+  gWindows[own->hwnd] = own;
+  return own->hwnd;
+}
+
+// ---- message boxes ----------------------------------------------------------
+
+struct Child {
+  HWND hwnd;
+  int id;
+  std::wstring cls;
+  std::wstring text;
+};
+
+std::vector<Child> childrenOf(HWND parent) {
+  std::vector<Child> out;
+  EnumChildWindows(
+      parent,
+      [](HWND h, LPARAM lp) -> BOOL {
+        reinterpret_cast<std::vector<Child>*>(lp)->push_back(
+            {h, GetDlgCtrlID(h), classOf(h), storedTitle(h)});
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
+std::wstring withoutAccelerator(const std::wstring& s) {
+  std::wstring out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == L'&' && i + 1 < s.size()) ++i;
+    out += s[i];
+  }
+  return out;
+}
+
+bool isStatic(const std::wstring& cls) { return CompareStringOrdinal(cls.c_str(), -1, L"Static", -1, TRUE) == CSTR_EQUAL; }
+bool isButton(const std::wstring& cls) { return CompareStringOrdinal(cls.c_str(), -1, L"Button", -1, TRUE) == CSTR_EQUAL; }
+
+// ---- registry ---------------------------------------------------------------
+
+std::wstring settingsKey(const std::wstring& section) {
+  return L"Software\\VB and VBA Program Settings\\Tavo for Windows NT/95\\" + section;
+}
+
+// ---- commands ---------------------------------------------------------------
+
+using Reply = std::vector<std::wstring>;
+
+Reply topLevelWindows() {
+  Reply out;
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        if (IsWindowVisible(h)) {
+          auto* r = reinterpret_cast<Reply*>(lp);
+          r->push_back(handleText(h));
+          r->push_back(classOf(h));
+          r->push_back(storedTitle(h));
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
+Reply run(const Fields& f) {
+  const std::wstring& cmd = f[0];
+  auto need = [&](std::size_t n) {
+    if (f.size() < n + 1) fail(cmd + L": needs " + std::to_wstring(n) + L" arguments");
+  };
+
+  if (cmd == L"ping") return {L"pong"};
+
+  if (cmd == L"create") {  // class, title
+    need(2);
+    return {handleText(createWindow(f[1], f[2]))};
+  }
+  if (cmd == L"front") {  // hwnd
+    HWND h = handleArg(f, 1);
+    if (!IsWindow(h)) fail(L"no such window");
+    bool own;
+    {
+      std::lock_guard lock(gWindowsMutex);
+      own = gWindows.count(h) > 0;
+    }
+    if (own) {
+      auto job = std::make_shared<Job>();
+      if (!runOnWindowThread(h, kMsgFront, job)) fail(L"window thread did not answer");
+      return {job->result ? L"1" : L"0"};
+    }
+    auto result = std::make_shared<std::atomic<BOOL>>(FALSE);
+    if (!bounded([h, result] {
+          ShowWindow(h, SW_SHOWNORMAL);
+          SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+          result->store(SetForegroundWindow(h));
+        }))
+      fail(L"SetForegroundWindow did not return");
+    return {result->load() ? L"1" : L"0"};
+  }
+  if (cmd == L"title") return {storedTitle(handleArg(f, 1))};
+  if (cmd == L"class") return {classOf(handleArg(f, 1))};
+  if (cmd == L"exists") return {IsWindow(handleArg(f, 1)) ? L"1" : L"0"};
+  if (cmd == L"settitle") {  // hwnd, text: the window retitles itself
+    need(2);
+    HWND h = handleArg(f, 1);
+    ownWindow(h);
+    auto job = std::make_shared<Job>();
+    job->text = f[2];
+    if (!runOnWindowThread(h, kMsgSetTitle, job)) fail(L"window thread did not answer");
+    return {job->result ? L"1" : L"0"};
+  }
+  if (cmd == L"write") {  // hwnd, text: another program writes the title
+    need(2);
+    HWND h = handleArg(f, 1);
+    std::wstring text = f[2];
+    auto result = std::make_shared<std::atomic<BOOL>>(FALSE);
+    if (!bounded([h, text, result] { result->store(SetWindowTextW(h, text.c_str())); }))
+      fail(L"SetWindowText did not return");
+    return {result->load() ? L"1" : L"0"};
+  }
+  if (cmd == L"alert") {  // title, text: a message box of our own, on a thread of its own
+    need(2);
+    std::wstring title = f[1], text = f[2];
+    std::thread([title, text] { MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OKCANCEL); }).detach();
+    return {};
+  }
+  if (cmd == L"received") {  // hwnd: count, then every text written by others
+    auto own = ownWindow(handleArg(f, 1));
+    std::lock_guard lock(own->mutex);
+    Reply r{std::to_wstring(own->received.size())};
+    r.insert(r.end(), own->received.begin(), own->received.end());
+    return r;
+  }
+  if (cmd == L"forget") {  // hwnd: start counting afresh
+    auto own = ownWindow(handleArg(f, 1));
+    std::lock_guard lock(own->mutex);
+    own->received.clear();
+    return {};
+  }
+  if (cmd == L"hang") {  // hwnd, ms
+    need(2);
+    HWND h = handleArg(f, 1);
+    ownWindow(h);
+    if (!PostMessageW(h, kMsgHang, static_cast<WPARAM>(std::stoul(f[2])), 0)) fail(lastErrorText(L"PostMessage"));
+    return {};
+  }
+  if (cmd == L"destroy" || cmd == L"close") {  // hwnd; posted, so a hung window cannot block us
+    if (!PostMessageW(handleArg(f, 1), WM_CLOSE, 0, 0)) fail(lastErrorText(L"PostMessage"));
+    return {};
+  }
+  if (cmd == L"foreground") {
+    HWND h = GetForegroundWindow();
+    return {handleText(h), h ? classOf(h) : L"", h ? storedTitle(h) : L""};
+  }
+  if (cmd == L"find") {  // class, title; an empty field matches any
+    need(2);
+    HWND h = FindWindowW(f[1].empty() ? nullptr : f[1].c_str(), f[2].empty() ? nullptr : f[2].c_str());
+    return {handleText(h)};
+  }
+  if (cmd == L"windows") return topLevelWindows();
+  if (cmd == L"children") {  // hwnd: id, class, text of each child
+    Reply r;
+    for (const Child& c : childrenOf(handleArg(f, 1))) {
+      r.push_back(std::to_wstring(c.id));
+      r.push_back(c.cls);
+      r.push_back(c.text);
+    }
+    return r;
+  }
+  if (cmd == L"msgbox") {  // title: hwnd and text of a message box, hwnd 0 when none
+    need(1);
+    HWND h = FindWindowW(L"#32770", f[1].c_str());
+    if (!h) return {L"0", L""};
+    std::wstring text;
+    for (const Child& c : childrenOf(h)) {
+      if (isStatic(c.cls) && c.text.size() > text.size()) text = c.text;
+    }
+    return {handleText(h), text};
+  }
+  if (cmd == L"press") {  // hwnd, button caption without "&" (or "#id")
+    need(2);
+    HWND h = handleArg(f, 1);
+    int id = -1;
+    if (f[2].size() > 1 && f[2][0] == L'#') {
+      id = std::stoi(f[2].substr(1));
+    } else {
+      for (const Child& c : childrenOf(h)) {
+        if (isButton(c.cls) && withoutAccelerator(c.text) == f[2]) id = c.id;
+      }
+    }
+    if (id < 0) fail(L"no button " + f[2]);
+    HWND button = GetDlgItem(h, id);
+    if (!PostMessageW(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)))
+      fail(lastErrorText(L"PostMessage"));
+    return {};
+  }
+  if (cmd == L"regget") {  // section, key: "1" and the value, or "0"
+    need(2);
+    std::vector<wchar_t> buf(32768);
+    DWORD size = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+    LSTATUS s = RegGetValueW(HKEY_CURRENT_USER, settingsKey(f[1]).c_str(), f[2].c_str(), RRF_RT_REG_SZ, nullptr,
+                             buf.data(), &size);
+    if (s == ERROR_FILE_NOT_FOUND) return {L"0"};
+    if (s != ERROR_SUCCESS) fail(L"RegGetValue failed, error " + std::to_wstring(s));
+    return {L"1", std::wstring(buf.data())};
+  }
+  if (cmd == L"regset") {  // section, key, value
+    need(3);
+    HKEY key;
+    LSTATUS s = RegCreateKeyExW(HKEY_CURRENT_USER, settingsKey(f[1]).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                nullptr, &key, nullptr);
+    if (s != ERROR_SUCCESS) fail(L"RegCreateKeyEx failed, error " + std::to_wstring(s));
+    s = RegSetValueExW(key, f[2].c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(f[3].c_str()),
+                       static_cast<DWORD>((f[3].size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    if (s != ERROR_SUCCESS) fail(L"RegSetValueEx failed, error " + std::to_wstring(s));
+    return {};
+  }
+  if (cmd == L"regdel") {  // section, key; a missing value is fine
+    need(2);
+    LSTATUS s = RegDeleteKeyValueW(HKEY_CURRENT_USER, settingsKey(f[1]).c_str(), f[2].c_str());
+    if (s != ERROR_SUCCESS && s != ERROR_FILE_NOT_FOUND) fail(L"RegDeleteKeyValue failed, error " + std::to_wstring(s));
+    return {};
+  }
+  if (cmd == L"localtime") {  // what Windows programs here see as the local time
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t buf[64];
+    swprintf(buf, 64, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return {buf};
+  }
+  fail(L"unknown command " + cmd);
+}
+
+void answer(const std::string& status, const Reply& fields) {
+  std::string line = status;
+  for (const auto& f : fields) line += "\t" + escape(narrow(f));
+  line += "\n";
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int wmain() {
+  // Bytes in and out: the harness speaks UTF-8 whatever the code page is.
+  std::ios::sync_with_stdio(false);
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    Fields f = parseLine(line);
+    if (f[0] == L"quit") {
+      answer("ok", {});
+      break;
+    }
+    try {
+      answer("ok", run(f));
+    } catch (const Failure& e) {
+      answer("error", {e.message});
+    } catch (const std::exception& e) {
+      answer("error", {wide(e.what())});
+    }
+  }
+  // Leave without joining the window threads; a hung one must not keep us.
+  std::fflush(stdout);
+  ExitProcess(0);
+}
