@@ -1,0 +1,291 @@
+// The date/time formatter.
+//
+// Tokens are lower-case, apart from the AM/PM markers; every other character
+// is copied. Upper-case letters are deliberately not tokens: the time key
+// follows a lower-case "s" only, so an "SS" that showed seconds would freeze
+// them until the next minute.
+//
+// The forms that depend on the locale are those of a Japanese system:
+// ddddd is yyyy/mm/dd, dddddd is yyyy年m月d日, ttttt is h:nn:ss (always
+// 24-hour), c is ddddd, a space and ttttt, AMPM is 午前/午後.
+#include "format/datetime_format.h"
+
+#include <algorithm>
+#include <array>
+
+#include "format/xxformat.h"
+
+namespace tavo {
+
+namespace {
+
+constexpr std::array<std::u16string_view, 12> kMonthShort = {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
+                                                             u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
+constexpr std::array<std::u16string_view, 12> kMonthLong = {
+    u"January", u"February", u"March",     u"April",   u"May",      u"June",
+    u"July",    u"August",   u"September", u"October", u"November", u"December"};
+constexpr std::array<std::u16string_view, 7> kDayShort = {u"Sun", u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat"};
+constexpr std::array<std::u16string_view, 7> kDayLong = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
+                                                         u"Thursday", u"Friday", u"Saturday"};
+constexpr std::array<char16_t, 7> kDayKanji = {u'日', u'月', u'火', u'水', u'木', u'金', u'土'};
+
+struct Era {
+  int year, month, day;  // first day
+  char16_t letter;
+  char16_t kanji;
+  std::u16string_view name;
+};
+// Newest first. Meiji counts from 1 January 1868, as the system calendar
+// does, so that Meiji 1 is the whole of 1868.
+constexpr std::array<Era, 5> kEras = {{
+    {2019, 5, 1, u'R', u'令', u"令和"},
+    {1989, 1, 8, u'H', u'平', u"平成"},
+    {1926, 12, 25, u'S', u'昭', u"昭和"},
+    {1912, 7, 30, u'T', u'大', u"大正"},
+    {1868, 1, 1, u'M', u'明', u"明治"},
+}};
+
+const Era* eraOf(const DateTime& t) {
+  for (const Era& e : kEras) {
+    if (t.year != e.year ? t.year > e.year : t.month != e.month ? t.month > e.month : t.day >= e.day) return &e;
+  }
+  return nullptr;
+}
+
+// Table index that stays inside the table whatever the date holds.
+template <class Table>
+const auto& pick(const Table& table, int index) {
+  const int n = static_cast<int>(table.size());
+  return table[static_cast<std::size_t>(((index % n) + n) % n)];
+}
+
+enum class Kind : std::uint8_t {
+  Text,        // copied: [pos, pos + len)
+  Day,         // d .. dddddd (count 1-6)
+  Weekday,     // w, ww (count 1-2)
+  Month,       // m .. mmmm (count 1-4); m, mm right after an hour are minutes
+  Quarter,     // q
+  Year,        // y, yy, yyyy (count 1, 2, 4)
+  Hour,        // h, hh
+  Minute,      // n, nn
+  Second,      // s, ss
+  Time,        // ttttt
+  DateAndTime, // c
+  AmPm,        // count: 0 "AM/PM", 1 "am/pm", 2 "A/P", 3 "a/p", 4 "AMPM"
+  JaWeekday,   // aaa, aaaa (count 3-4)
+  EraName,     // g, gg, ggg
+  EraYear,     // e, ee
+};
+
+struct Token {
+  Kind kind;
+  int count;
+  std::size_t pos, len;  // text to copy (Text only)
+  std::size_t width;     // characters of the pattern taken
+};
+
+// Reads the token at `i`. Runs longer than a token are taken greedily, the
+// rest becomes the next token.
+Token lex(std::u16string_view p, std::size_t i) {
+  const char16_t c = p[i];
+  const auto run = [&](std::size_t most) {
+    std::size_t k = i;
+    while (k < p.size() && p[k] == c && k - i < most) ++k;
+    return k - i;
+  };
+  const auto at = [&](std::u16string_view s) { return p.substr(i, s.size()) == s; };
+  const auto token = [](Kind kind, std::size_t n) { return Token{kind, static_cast<int>(n), 0, 0, n}; };
+  const Token literal{Kind::Text, 0, i, 1, 1};
+
+  switch (c) {
+    case u'"': {
+      // Quoted text; an unclosed quote runs to the end of the pattern.
+      const auto end = p.find(u'"', i + 1);
+      if (end == std::u16string_view::npos) return {Kind::Text, 0, i + 1, p.size() - i - 1, p.size() - i};
+      return {Kind::Text, 0, i + 1, end - i - 1, end - i + 1};
+    }
+    case u'\\':
+      if (i + 1 < p.size()) return {Kind::Text, 0, i + 1, 1, 2};
+      return {Kind::Text, 0, i, 0, 1};
+    case u'd': return token(Kind::Day, run(6));
+    case u'w': return token(Kind::Weekday, run(2));
+    case u'm': return token(Kind::Month, run(4));
+    case u'q': return token(Kind::Quarter, 1);
+    case u'y': {
+      const std::size_t n = run(4);
+      return token(Kind::Year, n == 3 ? 2 : n);
+    }
+    case u'h': return token(Kind::Hour, run(2));
+    case u'n': return token(Kind::Minute, run(2));
+    case u's': return token(Kind::Second, run(2));
+    case u't': {
+      const std::size_t n = run(5);
+      if (n == 5) return token(Kind::Time, 5);
+      return {Kind::Text, 0, i, n, n};
+    }
+    case u'c': return token(Kind::DateAndTime, 1);
+    case u'g': return token(Kind::EraName, run(3));
+    case u'e': return token(Kind::EraYear, run(2));
+    case u'A':
+      if (at(u"AM/PM")) return {Kind::AmPm, 0, 0, 0, 5};
+      if (at(u"AMPM")) return {Kind::AmPm, 4, 0, 0, 4};
+      if (at(u"A/P")) return {Kind::AmPm, 2, 0, 0, 3};
+      return literal;
+    case u'a': {
+      if (at(u"am/pm")) return {Kind::AmPm, 1, 0, 0, 5};
+      if (at(u"a/p")) return {Kind::AmPm, 3, 0, 0, 3};
+      const std::size_t n = run(4);
+      if (n >= 3) return token(Kind::JaWeekday, n);
+      // "a" and "aa" are plain text, taken whole so that "aa/p" is not read as "a" + "a/p".
+      return {Kind::Text, 0, i, n, n};
+    }
+    default: return literal;
+  }
+}
+
+// With an AM/PM marker in the pattern the hour tokens count 1 to 12.
+bool hasAmPm(std::u16string_view p) {
+  if (p.find_first_of(u"Aa") == std::u16string_view::npos) return false;
+  for (std::size_t i = 0; i < p.size();) {
+    const Token t = lex(p, i);
+    if (t.kind == Kind::AmPm) return true;
+    i += t.width;
+  }
+  return false;
+}
+
+void appendShortDate(std::u16string& out, const DateTime& t) {
+  appendNumber(out, t.year, 4);
+  out += u'/';
+  appendNumber(out, t.month, 2);
+  out += u'/';
+  appendNumber(out, t.day, 2);
+}
+
+void appendLongDate(std::u16string& out, const DateTime& t) {
+  appendNumber(out, t.year, 4);
+  out += u'年';
+  appendNumber(out, t.month, 1);
+  out += u'月';
+  appendNumber(out, t.day, 1);
+  out += u'日';
+}
+
+void appendTime(std::u16string& out, const DateTime& t) {
+  appendNumber(out, t.hour, 1);
+  out += u':';
+  appendNumber(out, t.minute, 2);
+  out += u':';
+  appendNumber(out, t.second, 2);
+}
+
+// Week 1 holds 1 January; weeks start on Sunday.
+int weekOfYear(const DateTime& t) {
+  const int firstWeekday = weekday(DateTime{t.year, 1, 1});
+  return (dayOfYear(t) - 1 + firstWeekday) / 7 + 1;
+}
+
+void appendEraName(std::u16string& out, const DateTime& t, int count) {
+  const Era* era = eraOf(t);
+  if (era == nullptr) return;  // before Meiji: no era to name
+  if (count == 1) out += era->letter;
+  else if (count == 2) out += era->kanji;
+  else out += era->name;
+}
+
+void appendEraYear(std::u16string& out, const DateTime& t, int count) {
+  const Era* era = eraOf(t);
+  // Before Meiji the year is written as it is, so "ggge年" still reads as a year.
+  if (era == nullptr) appendNumber(out, t.year, 1);
+  else appendNumber(out, t.year - era->year + 1, count);
+}
+
+}  // namespace
+
+void appendNumber(std::u16string& out, std::int64_t value, int width) {
+  char16_t digits[20];
+  int n = 0;
+  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  do {
+    digits[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) out += u'-';
+  for (int k = n; k < width; ++k) out += u'0';
+  while (n > 0) out += digits[--n];
+}
+
+void appendDateTime(std::u16string& out, const DateTime& t, std::u16string_view p) {
+  const bool twelveHour = hasAmPm(p);
+  bool afterHour = false;  // an m or mm now is a minute
+  for (std::size_t i = 0; i < p.size();) {
+    const Token tok = lex(p, i);
+    i += tok.width;
+    const int n = tok.count;
+    if (tok.kind == Kind::Text) {
+      out.append(p.substr(tok.pos, tok.len));
+      continue;
+    }
+    const bool wasAfterHour = afterHour;
+    afterHour = false;
+    switch (tok.kind) {
+      case Kind::Text: break;
+      case Kind::Day:
+        if (n <= 2) appendNumber(out, t.day, n);
+        else if (n == 3) out += pick(kDayShort, weekday(t));
+        else if (n == 4) out += pick(kDayLong, weekday(t));
+        else if (n == 5) appendShortDate(out, t);
+        else appendLongDate(out, t);
+        break;
+      case Kind::Weekday:
+        appendNumber(out, n == 1 ? weekday(t) + 1 : weekOfYear(t), 1);
+        break;
+      case Kind::Month:
+        if (n <= 2) appendNumber(out, wasAfterHour ? t.minute : t.month, n);
+        else if (n == 3) out += pick(kMonthShort, t.month - 1);
+        else out += pick(kMonthLong, t.month - 1);
+        break;
+      case Kind::Quarter: appendNumber(out, (t.month - 1) / 3 + 1, 1); break;
+      case Kind::Year:
+        if (n == 1) appendNumber(out, dayOfYear(t), 1);
+        else if (n == 2) appendNumber(out, ((t.year % 100) + 100) % 100, 2);
+        else appendNumber(out, t.year, 4);
+        break;
+      case Kind::Hour: {
+        int h = t.hour;
+        if (twelveHour) h = h % 12 == 0 ? 12 : h % 12;
+        appendNumber(out, h, n);
+        afterHour = true;
+        break;
+      }
+      case Kind::Minute: appendNumber(out, t.minute, n); break;
+      case Kind::Second: appendNumber(out, t.second, n); break;
+      case Kind::Time: appendTime(out, t); break;
+      case Kind::DateAndTime:
+        appendShortDate(out, t);
+        out += u' ';
+        appendTime(out, t);
+        break;
+      case Kind::AmPm: {
+        static constexpr std::u16string_view kMarks[5][2] = {
+            {u"AM", u"PM"}, {u"am", u"pm"}, {u"A", u"P"}, {u"a", u"p"}, {u"午前", u"午後"}};
+        out += kMarks[n][t.hour >= 12 ? 1 : 0];
+        break;
+      }
+      case Kind::JaWeekday:
+        out += pick(kDayKanji, weekday(t));
+        if (n == 4) out += u"曜日";
+        break;
+      case Kind::EraName: appendEraName(out, t, n); break;
+      case Kind::EraYear: appendEraYear(out, t, n); break;
+    }
+  }
+}
+
+std::u16string formatDateTime(const DateTime& t, std::u16string_view pattern) {
+  std::u16string out;
+  appendDateTime(out, t, pattern);
+  return out;
+}
+
+}  // namespace tavo
