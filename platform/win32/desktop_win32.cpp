@@ -1,0 +1,101 @@
+#include "platform/win32/desktop_win32.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/wide_win32.h"
+
+namespace tavo::win32 {
+
+namespace {
+
+HWND toHwnd(WindowHandle w) { return reinterpret_cast<HWND>(w); }
+
+// Titles longer than this are cut; a caption bar never shows that much.
+constexpr std::size_t kMaxTitleUnits = std::size_t{1} << 20;
+
+// GetClassName's buffer in the original program: 254 characters and the terminator.
+constexpr int kClassBufferUnits = 255;
+
+int screenCaps(int index) {
+  HDC dc = GetDC(nullptr);
+  if (!dc) return 96;
+  int value = GetDeviceCaps(dc, index);
+  ReleaseDC(nullptr, dc);
+  return value > 0 ? value : 96;
+}
+
+}  // namespace
+
+WindowHandle Win32Desktop::foregroundWindow() { return reinterpret_cast<WindowHandle>(GetForegroundWindow()); }
+
+// GetWindowText and GetWindowTextLength send messages to windows of this
+// process, and wait forever when the owning thread is hung. The text the
+// caption bar shows is kept by the system, and InternalGetWindowText reads
+// it without a message, for any window.
+std::optional<std::u16string> Win32Desktop::windowTitle(WindowHandle w) {
+  HWND h = toHwnd(w);
+  if (!h || !IsWindow(h)) return std::nullopt;
+  std::vector<wchar_t> buffer(256);
+  for (;;) {
+    int n = InternalGetWindowText(h, buffer.data(), static_cast<int>(buffer.size()));
+    if (n < 0) n = 0;
+    // A full buffer may mean a longer title: try again with more room.
+    if (static_cast<std::size_t>(n) + 1 < buffer.size() || buffer.size() >= kMaxTitleUnits) {
+      if (n == 0 && !IsWindow(h)) return std::nullopt;
+      return fromWide(buffer.data(), static_cast<std::size_t>(n));
+    }
+    buffer.assign(buffer.size() * 2, L'\0');
+  }
+}
+
+// WM_SETTEXT through SendMessageTimeout: a hung or busy program costs at most
+// the timeout, and a write that times out is dropped, as one to a vanished
+// window. The cycle sees the unchanged title on its next tick and writes again.
+void Win32Desktop::setWindowTitle(WindowHandle w, std::u16string_view title) {
+  HWND h = toHwnd(w);
+  if (!h) return;
+  std::wstring text = wide(title);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                      SMTO_NORMAL | SMTO_ABORTIFHUNG | SMTO_ERRORONEXIT, writeTimeoutMs_, &result);
+}
+
+std::u16string Win32Desktop::className(WindowHandle w) {
+  HWND h = toHwnd(w);
+  if (!h) return {};
+  wchar_t buffer[kClassBufferUnits] = {};
+  int n = GetClassNameW(h, buffer, kClassBufferUnits);
+  if (n <= 0) return {};
+  return fromWide(buffer, static_cast<std::size_t>(n));
+}
+
+WindowHandle Win32Desktop::findWindow(std::u16string_view className, std::u16string_view title) {
+  std::wstring cls = wide(className), text = wide(title);
+  return reinterpret_cast<WindowHandle>(FindWindowW(cls.c_str(), text.c_str()));
+}
+
+std::optional<Rect> Win32Desktop::windowRect(WindowHandle w) {
+  RECT r{};
+  if (!w || !GetWindowRect(toHwnd(w), &r)) return std::nullopt;
+  return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+void Win32Desktop::setWindowPos(WindowHandle w, WindowHandle insertAfter, int x, int y, unsigned flags) {
+  if (!w) return;
+  SetWindowPos(toHwnd(w), toHwnd(insertAfter), x, y, 0, 0, flags);
+}
+
+void Win32Desktop::flashWindow(WindowHandle w) {
+  if (w) FlashWindow(toHwnd(w), TRUE);
+}
+
+void Win32Desktop::setForegroundWindow(WindowHandle w) {
+  if (w) SetForegroundWindow(toHwnd(w));
+}
+
+int Win32Desktop::pixelsPerInchX() { return screenCaps(LOGPIXELSX); }
+int Win32Desktop::pixelsPerInchY() { return screenCaps(LOGPIXELSY); }
+
+}  // namespace tavo::win32

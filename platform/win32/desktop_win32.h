@@ -1,0 +1,32 @@
+#pragma once
+// The desktop's windows through the Unicode window functions. Nothing here
+// may block on another program: titles are read without sending messages and
+// written with a bounded wait.
+#include "platform/ports.h"
+
+namespace tavo::win32 {
+
+class Win32Desktop : public Desktop {
+ public:
+  // How long a title write waits for a busy window before giving up.
+  static constexpr unsigned kDefaultWriteTimeoutMs = 200;
+
+  explicit Win32Desktop(unsigned writeTimeoutMs = kDefaultWriteTimeoutMs) : writeTimeoutMs_(writeTimeoutMs) {}
+
+  WindowHandle foregroundWindow() override;
+  std::optional<std::u16string> windowTitle(WindowHandle w) override;
+  void setWindowTitle(WindowHandle w, std::u16string_view title) override;
+  std::u16string className(WindowHandle w) override;
+  WindowHandle findWindow(std::u16string_view className, std::u16string_view title) override;
+  std::optional<Rect> windowRect(WindowHandle w) override;
+  void setWindowPos(WindowHandle w, WindowHandle insertAfter, int x, int y, unsigned flags) override;
+  void flashWindow(WindowHandle w) override;
+  void setForegroundWindow(WindowHandle w) override;
+  int pixelsPerInchX() override;
+  int pixelsPerInchY() override;
+
+ private:
+  unsigned writeTimeoutMs_;
+};
+
+}  // namespace tavo::win32

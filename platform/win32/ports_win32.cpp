@@ -1,0 +1,83 @@
+#include "platform/win32/ports_win32.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "base/report.h"
+#include "platform/win32/wide_win32.h"
+
+namespace tavo::win32 {
+
+namespace {
+HWND toHwnd(WindowHandle w) { return reinterpret_cast<HWND>(w); }
+}  // namespace
+
+DateTime Win32Clock::now() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+// SND_NODEFAULT: a missing file is silence, never the system's default sound.
+void Win32Sound::playWave(std::u16string_view path, bool synchronous) {
+  std::wstring file = wide(path);
+  DWORD flags = SND_FILENAME | SND_NODEFAULT | (synchronous ? 0 : SND_ASYNC);
+  PlaySoundW(file.c_str(), nullptr, flags);
+}
+
+void Win32Shell::open(std::u16string_view file, std::u16string_view arguments) {
+  std::wstring f = wide(file), a = wide(arguments);
+  ShellExecuteW(toHwnd(owner_), L"open", f.c_str(), a.empty() ? nullptr : a.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+int Win32Prompt::messageBox(std::u16string_view text, std::u16string_view title, unsigned flags) {
+  std::wstring t = wide(text), c = wide(title);
+  return MessageBoxW(toHwnd(owner_), t.c_str(), c.c_str(), flags);
+}
+
+void Win32Pump::yield() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+Win32Host::~Win32Host() {
+  if (mutex_) CloseHandle(mutex_);
+}
+
+std::u16string Win32Host::programDirectory() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  DWORD n = 0;
+  for (;;) {
+    n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) break;  // otherwise cut short: grow and retry
+    buffer.resize(buffer.size() * 2);
+  }
+  std::wstring_view path(buffer.data(), n);
+  auto slash = path.find_last_of(L"\\/");
+  return slash == std::wstring_view::npos ? std::u16string() : fromWide(path.substr(0, slash));
+}
+
+Version Win32Host::version() { return buildVersion(); }
+
+bool Win32Host::anotherInstanceRunning() {
+  if (another_) return *another_;
+  std::wstring name = wide(mutexName_);
+  mutex_ = CreateMutexW(nullptr, FALSE, name.c_str());
+  DWORD error = GetLastError();
+  // Access denied: the mutex exists but belongs to a more privileged Tavo.
+  another_ = (mutex_ && error == ERROR_ALREADY_EXISTS) || (!mutex_ && error == ERROR_ACCESS_DENIED);
+  return *another_;
+}
+
+}  // namespace tavo::win32

@@ -1,0 +1,233 @@
+// The Win32 ports against real windows (run under Wine by ctest).
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/desktop_win32.h"
+#include "platform/win32/ports_win32.h"
+#include "platform/win32/wide_win32.h"
+
+namespace tavo::win32 {
+namespace {
+
+using namespace std::chrono_literals;
+using Ms = std::chrono::milliseconds;
+
+constexpr UINT kHangMessage = WM_APP + 1;
+
+// A top-level window on a thread of its own, so the test can hang that thread.
+class WindowThread {
+ public:
+  explicit WindowThread(std::u16string className = u"TavoDesktopTest", std::u16string title = u"plain")
+      : className_(wide(className)) {
+    std::promise<HWND> created;
+    auto ready = created.get_future();
+    thread_ = std::thread([&, title = wide(title)] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = &WindowThread::proc;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = className_.c_str();
+      RegisterClassW(&wc);  // already registered by an earlier window: fine
+      HWND w = CreateWindowExW(0, className_.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr,
+                               nullptr, wc.hInstance, this);
+      created.set_value(w);
+      if (!w) return;
+      MSG msg;
+      while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    });
+    hwnd_ = ready.get();
+    if (!hwnd_) ADD_FAILURE() << "no window: under Wine the tests need an X display (DISPLAY)";
+  }
+  ~WindowThread() {
+    if (hwnd_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    thread_.join();
+  }
+  WindowHandle handle() const { return reinterpret_cast<WindowHandle>(hwnd_); }
+  // Makes the window's thread sleep without looking at its messages.
+  void hang(Ms duration) { PostMessageW(hwnd_, kHangMessage, static_cast<WPARAM>(duration.count()), 0); }
+  // Runs a no-op through the thread: returns once it handles messages again.
+  void sync() { SendMessageW(hwnd_, WM_NULL, 0, 0); }
+  void destroy() {
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+    thread_.join();
+    thread_ = std::thread([] {});
+    hwnd_ = nullptr;
+  }
+  int setTextCount() const { return setTexts_; }
+
+ private:
+  static LRESULT CALLBACK proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_NCCREATE)
+      SetWindowLongPtrW(w, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+    auto* self = reinterpret_cast<WindowThread*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+    switch (m) {
+      case kHangMessage:
+        Sleep(static_cast<DWORD>(wp));
+        return 0;
+      case WM_SETTEXT:
+        if (self) ++self->setTexts_;
+        break;
+      case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(w, m, wp, lp);
+  }
+
+  std::wstring className_;
+  std::thread thread_;
+  HWND hwnd_ = nullptr;
+  std::atomic<int> setTexts_{0};
+};
+
+template <class F>
+Ms timed(F&& f) {
+  auto start = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration_cast<Ms>(std::chrono::steady_clock::now() - start);
+}
+
+TEST(Win32Desktop, TitlesRoundTripExactly) {
+  Win32Desktop desktop;
+  WindowThread window;
+  const std::u16string cases[] = {
+      u"無題 - メモ帳",
+      u"ｽﾍﾟﾙﾁｪｯｸ",
+      u"emoji 😀 and 𠮷 outside the BMP",  // surrogate pairs survive both ways
+      u"",
+      std::u16string(255, u'x'),  // the first read buffer is exactly full
+      std::u16string(5000, u'あ'),
+  };
+  for (const auto& title : cases) {
+    desktop.setWindowTitle(window.handle(), title);
+    auto read = desktop.windowTitle(window.handle());
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, title) << "length " << title.size();
+  }
+}
+
+TEST(Win32Desktop, ClassNamesAndLookup) {
+  Win32Desktop desktop;
+  WindowThread plain;
+  WindowThread speller(u"#32770-like クラス", u"ｽﾍﾟﾙﾁｪｯｸ");
+  EXPECT_EQ(desktop.className(plain.handle()), u"TavoDesktopTest");
+  EXPECT_EQ(desktop.className(speller.handle()), u"#32770-like クラス");
+  EXPECT_EQ(desktop.findWindow(u"#32770-like クラス", u"ｽﾍﾟﾙﾁｪｯｸ"), speller.handle());
+  EXPECT_EQ(desktop.findWindow(u"#32770-like クラス", u"ｽﾍﾟﾙﾁｪｯｸ!"), 0u);
+  EXPECT_EQ(desktop.findWindow(u"TavoDesktopTest", u"ｽﾍﾟﾙﾁｪｯｸ"), 0u);
+
+  std::u16string longest(254, u'c');
+  WindowThread longClass(longest);
+  EXPECT_EQ(desktop.className(longClass.handle()), longest);
+}
+
+TEST(Win32Desktop, VanishedAndNullHandlesReadAsNothing) {
+  Win32Desktop desktop;
+  WindowThread window;
+  WindowHandle gone = window.handle();
+  window.destroy();
+  for (WindowHandle w : {gone, WindowHandle{0}}) {
+    EXPECT_FALSE(desktop.windowTitle(w).has_value());
+    EXPECT_EQ(desktop.className(w), u"");
+    EXPECT_FALSE(desktop.windowRect(w).has_value());
+    desktop.setWindowTitle(w, u"ignored");  // no effect, no crash
+    desktop.flashWindow(w);
+    desktop.setWindowPos(w, swp::kNoTopmost, 1, 2, swp::kNoSize);
+  }
+}
+
+TEST(Win32Desktop, MovesKeepTheSize) {
+  Win32Desktop desktop;
+  WindowThread window;
+  auto before = desktop.windowRect(window.handle());
+  ASSERT_TRUE(before);
+  desktop.setWindowPos(window.handle(), swp::kNoTopmost, 40, 50, swp::kNoSize);
+  auto after = desktop.windowRect(window.handle());
+  ASSERT_TRUE(after);
+  EXPECT_EQ(after->left, 40);
+  EXPECT_EQ(after->top, 50);
+  EXPECT_EQ(after->right - after->left, before->right - before->left);
+  EXPECT_EQ(after->bottom - after->top, before->bottom - before->top);
+}
+
+// The cycle reads and writes the foreground window's title on every change;
+// a program that stopped answering must not stop Tavo.
+TEST(Win32Desktop, HungWindowNeitherBlocksNorChanges) {
+  Win32Desktop desktop(150);
+  WindowThread window(u"TavoDesktopTest", u"before the hang");
+  window.sync();
+  window.hang(1500ms);
+  std::this_thread::sleep_for(100ms);  // the thread is asleep now
+
+  std::optional<std::u16string> read;
+  EXPECT_LT(timed([&] { read = desktop.windowTitle(window.handle()); }), 100ms);
+  EXPECT_EQ(read, u"before the hang");
+  EXPECT_EQ(desktop.className(window.handle()), u"TavoDesktopTest");
+
+  int writes = window.setTextCount();
+  EXPECT_LT(timed([&] { desktop.setWindowTitle(window.handle(), u"21:05 = while hung"); }), 700ms);
+
+  window.sync();  // the thread woke up and handled whatever was queued
+  EXPECT_EQ(window.setTextCount(), writes) << "a write that timed out arrived later";
+  EXPECT_EQ(desktop.windowTitle(window.handle()), u"before the hang");
+
+  desktop.setWindowTitle(window.handle(), u"21:06 = awake");
+  EXPECT_EQ(desktop.windowTitle(window.handle()), u"21:06 = awake");
+}
+
+TEST(Win32Host, OneInstancePerMutex) {
+  const std::u16string name = u"Local\\Tavo.UnitTest." + fromWide(std::to_wstring(GetCurrentProcessId()));
+  auto first = std::make_unique<Win32Host>(name);
+  EXPECT_FALSE(first->anotherInstanceRunning());
+  EXPECT_FALSE(first->anotherInstanceRunning()) << "asking twice must not find itself";
+  {
+    Win32Host second(name);
+    EXPECT_TRUE(second.anotherInstanceRunning());
+  }
+  first.reset();
+  Win32Host third(name);
+  EXPECT_FALSE(third.anotherInstanceRunning());
+}
+
+TEST(Win32Host, ProgramDirectoryHoldsTheProgram) {
+  Win32Host host(u"Local\\Tavo.UnitTest.Directory");
+  auto dir = host.programDirectory();
+  ASSERT_FALSE(dir.empty());
+  EXPECT_NE(dir.back(), u'\\');
+  wchar_t self[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  EXPECT_EQ(fromWide(self, n).substr(0, dir.size() + 1), dir + u"\\");
+}
+
+TEST(Win32Pump, DispatchesPendingAndKeepsTheQuitRequest) {
+  WindowThread unrelated;  // another thread's messages are not ours to run
+  int seen = 0;
+  HWND sink = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(sink);
+  SetWindowLongPtrW(sink, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&seen));
+  SetWindowLongPtrW(sink, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == WM_APP + 7) ++*reinterpret_cast<int*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+    return DefWindowProcW(w, m, wp, lp);
+  }));
+  PostMessageW(sink, WM_APP + 7, 0, 0);
+  PostMessageW(sink, WM_APP + 7, 0, 0);
+  PostQuitMessage(7);
+
+  Win32Pump pump;
+  pump.yield();
+  EXPECT_EQ(seen, 2);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+  DestroyWindow(sink);
+}
+
+}  // namespace
+}  // namespace tavo::win32
