@@ -266,16 +266,14 @@ struct Child {
   std::wstring text;
 };
 
+BOOL CALLBACK addChild(HWND h, LPARAM lp) {
+  reinterpret_cast<std::vector<Child>*>(lp)->push_back({h, GetDlgCtrlID(h), classOf(h), storedTitle(h)});
+  return TRUE;
+}
+
 std::vector<Child> childrenOf(HWND parent) {
   std::vector<Child> out;
-  EnumChildWindows(
-      parent,
-      [](HWND h, LPARAM lp) -> BOOL {
-        reinterpret_cast<std::vector<Child>*>(lp)->push_back(
-            {h, GetDlgCtrlID(h), classOf(h), storedTitle(h)});
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&out));
+  EnumChildWindows(parent, addChild, reinterpret_cast<LPARAM>(&out));
   return out;
 }
 
@@ -301,19 +299,19 @@ std::wstring settingsKey(const std::wstring& section) {
 
 using Reply = std::vector<std::wstring>;
 
+BOOL CALLBACK addVisibleWindow(HWND h, LPARAM lp) {
+  if (IsWindowVisible(h)) {
+    auto* r = reinterpret_cast<Reply*>(lp);
+    r->push_back(handleText(h));
+    r->push_back(classOf(h));
+    r->push_back(storedTitle(h));
+  }
+  return TRUE;
+}
+
 Reply topLevelWindows() {
   Reply out;
-  EnumWindows(
-      [](HWND h, LPARAM lp) -> BOOL {
-        if (IsWindowVisible(h)) {
-          auto* r = reinterpret_cast<Reply*>(lp);
-          r->push_back(handleText(h));
-          r->push_back(classOf(h));
-          r->push_back(storedTitle(h));
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&out));
+  EnumWindows(addVisibleWindow, reinterpret_cast<LPARAM>(&out));
   return out;
 }
 
