@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <utility>
 
 #include "base/report.h"
 #include "main/app_state.h"

@@ -170,6 +170,9 @@ TEST(Win32Desktop, HungWindowNeitherBlocksNorChanges) {
   EXPECT_LT(timed([&] { read = desktop.windowTitle(window.handle()); }), 100ms);
   EXPECT_EQ(read, u"before the hang");
   EXPECT_EQ(desktop.className(window.handle()), u"TavoDesktopTest");
+  WindowHandle found = 0;
+  EXPECT_LT(timed([&] { found = desktop.findWindow(u"TavoDesktopTest", u"before the hang"); }), 100ms);
+  EXPECT_EQ(found, window.handle());
 
   int writes = window.setTextCount();
   EXPECT_LT(timed([&] { desktop.setWindowTitle(window.handle(), u"21:05 = while hung"); }), 700ms);
