@@ -106,15 +106,6 @@ TEST_F(Startup, BadValueTakesItsDefaultAndTheRestStillLoads) {
   expectReports(2);  // type mismatch, overflow
 }
 
-TEST_F(Startup, SameErrorIsShownOnce) {
-  set(keys::kClockRight, u"x");
-  set(keys::kEqualSeparate, u"y");
-  set(keys::kHideout, u"z");
-  AppState s = load();
-  EXPECT_EQ(s.equalSeparate, 1);
-  expectReports(1);
-}
-
 TEST_F(Startup, UnreadableStoreStillStartsWithDefaults) {
   store.failReads = true;
   AppState s = load();

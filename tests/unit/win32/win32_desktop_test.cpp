@@ -143,20 +143,6 @@ TEST(Win32Desktop, VanishedAndNullHandlesReadAsNothing) {
   }
 }
 
-TEST(Win32Desktop, MovesKeepTheSize) {
-  Win32Desktop desktop;
-  WindowThread window;
-  auto before = desktop.windowRect(window.handle());
-  ASSERT_TRUE(before);
-  desktop.setWindowPos(window.handle(), swp::kNoTopmost, 40, 50, swp::kNoSize);
-  auto after = desktop.windowRect(window.handle());
-  ASSERT_TRUE(after);
-  EXPECT_EQ(after->left, 40);
-  EXPECT_EQ(after->top, 50);
-  EXPECT_EQ(after->right - after->left, before->right - before->left);
-  EXPECT_EQ(after->bottom - after->top, before->bottom - before->top);
-}
-
 // The cycle reads and writes the foreground window's title on every change;
 // a program that stopped answering must not stop Tavo.
 TEST(Win32Desktop, HungWindowNeitherBlocksNorChanges) {
