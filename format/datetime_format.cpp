@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "format/xxformat.h"
 
@@ -84,9 +85,20 @@ struct Token {
   std::size_t width;     // characters of the pattern taken
 };
 
+constexpr bool mayStartToken(char16_t c) {
+  switch (c) {
+    case u'"': case u'\\': case u'd': case u'w': case u'm': case u'q': case u'y': case u'h': case u'n':
+    case u's': case u't': case u'c': case u'g': case u'e': case u'A': case u'a':
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Reads the token at `i`. Runs longer than a token are taken greedily, the
-// rest becomes the next token.
-Token lex(std::u16string_view p, std::size_t i) {
+// rest becomes the next token. Inlined: it runs for every piece of every
+// pattern on every tick.
+[[gnu::always_inline]] inline Token lex(std::u16string_view p, std::size_t i) {
   const char16_t c = p[i];
   const auto run = [&](std::size_t most) {
     std::size_t k = i;
@@ -139,13 +151,18 @@ Token lex(std::u16string_view p, std::size_t i) {
       // "a" and "aa" are plain text, taken whole so that "aa/p" is not read as "a" + "a/p".
       return {Kind::Text, 0, i, n, n};
     }
-    default: return literal;
+    default: {
+      // Plain text up to the next character that may start a token, copied in one piece.
+      std::size_t k = i + 1;
+      while (k < p.size() && !mayStartToken(p[k])) ++k;
+      return {Kind::Text, 0, i, k - i, k - i};
+    }
   }
 }
 
 // With an AM/PM marker in the pattern the hour tokens count 1 to 12.
 bool hasAmPm(std::u16string_view p) {
-  if (p.find_first_of(u"Aa") == std::u16string_view::npos) return false;
+  if (std::none_of(p.begin(), p.end(), [](char16_t c) { return c == u'A' || c == u'a'; })) return false;
   for (std::size_t i = 0; i < p.size();) {
     const Token t = lex(p, i);
     if (t.kind == Kind::AmPm) return true;
@@ -154,29 +171,29 @@ bool hasAmPm(std::u16string_view p) {
   return false;
 }
 
-void appendShortDate(std::u16string& out, const DateTime& t) {
-  appendNumber(out, t.year, 4);
-  out += u'/';
-  appendNumber(out, t.month, 2);
-  out += u'/';
-  appendNumber(out, t.day, 2);
+void appendShortDate(TextSink& out, const DateTime& t) {
+  out.number(t.year, 4);
+  out.put(u'/');
+  out.number(t.month, 2);
+  out.put(u'/');
+  out.number(t.day, 2);
 }
 
-void appendLongDate(std::u16string& out, const DateTime& t) {
-  appendNumber(out, t.year, 4);
-  out += u'年';
-  appendNumber(out, t.month, 1);
-  out += u'月';
-  appendNumber(out, t.day, 1);
-  out += u'日';
+void appendLongDate(TextSink& out, const DateTime& t) {
+  out.number(t.year, 4);
+  out.put(u'年');
+  out.number(t.month, 1);
+  out.put(u'月');
+  out.number(t.day, 1);
+  out.put(u'日');
 }
 
-void appendTime(std::u16string& out, const DateTime& t) {
-  appendNumber(out, t.hour, 1);
-  out += u':';
-  appendNumber(out, t.minute, 2);
-  out += u':';
-  appendNumber(out, t.second, 2);
+void appendTime(TextSink& out, const DateTime& t) {
+  out.number(t.hour, 1);
+  out.put(u':');
+  out.number(t.minute, 2);
+  out.put(u':');
+  out.number(t.second, 2);
 }
 
 // Week 1 holds 1 January; weeks start on Sunday.
@@ -185,45 +202,47 @@ int weekOfYear(const DateTime& t) {
   return (dayOfYear(t) - 1 + firstWeekday) / 7 + 1;
 }
 
-void appendEraName(std::u16string& out, const DateTime& t, int count) {
+void appendEraName(TextSink& out, const DateTime& t, int count) {
   const Era* era = eraOf(t);
   if (era == nullptr) return;  // before Meiji: no era to name
-  if (count == 1) out += era->letter;
-  else if (count == 2) out += era->kanji;
-  else out += era->name;
+  if (count == 1) out.put(era->letter);
+  else if (count == 2) out.put(era->kanji);
+  else out.put(era->name);
 }
 
-void appendEraYear(std::u16string& out, const DateTime& t, int count) {
+void appendEraYear(TextSink& out, const DateTime& t, int count) {
   const Era* era = eraOf(t);
   // Before Meiji the year is written as it is, so "ggge年" still reads as a year.
-  if (era == nullptr) appendNumber(out, t.year, 1);
-  else appendNumber(out, t.year - era->year + 1, count);
+  if (era == nullptr) out.number(t.year, 1);
+  else out.number(t.year - era->year + 1, count);
 }
 
 }  // namespace
 
-void appendNumber(std::u16string& out, std::int64_t value, int width) {
+void TextSink::anyNumber(std::int64_t value, int width) {
   char16_t digits[20];
-  int n = 0;
+  char16_t* const end = std::end(digits);
+  char16_t* first = end;
   std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   do {
-    digits[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
+    *--first = static_cast<char16_t>(u'0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
-  if (value < 0) out += u'-';
-  for (int k = n; k < width; ++k) out += u'0';
-  while (n > 0) out += digits[--n];
+  if (value < 0) put(u'-');
+  for (int k = static_cast<int>(end - first); k < width; ++k) put(u'0');
+  put(std::u16string_view(first, static_cast<std::size_t>(end - first)));
 }
 
-void appendDateTime(std::u16string& out, const DateTime& t, std::u16string_view p) {
-  const bool twelveHour = hasAmPm(p);
+void formatInto(TextSink& out, const DateTime& t, std::u16string_view p) {
+  int twelveHour = -1;     // looked up at the first hour token: most patterns have none
   bool afterHour = false;  // an m or mm now is a minute
   for (std::size_t i = 0; i < p.size();) {
     const Token tok = lex(p, i);
     i += tok.width;
     const int n = tok.count;
     if (tok.kind == Kind::Text) {
-      out.append(p.substr(tok.pos, tok.len));
+      if (tok.len == 1) out.put(p[tok.pos]);
+      else out.put(p.substr(tok.pos, tok.len));
       continue;
     }
     const bool wasAfterHour = afterHour;
@@ -231,50 +250,51 @@ void appendDateTime(std::u16string& out, const DateTime& t, std::u16string_view 
     switch (tok.kind) {
       case Kind::Text: break;
       case Kind::Day:
-        if (n <= 2) appendNumber(out, t.day, n);
-        else if (n == 3) out += pick(kDayShort, weekday(t));
-        else if (n == 4) out += pick(kDayLong, weekday(t));
+        if (n <= 2) out.number(t.day, n);
+        else if (n == 3) out.put(pick(kDayShort, weekday(t)));
+        else if (n == 4) out.put(pick(kDayLong, weekday(t)));
         else if (n == 5) appendShortDate(out, t);
         else appendLongDate(out, t);
         break;
       case Kind::Weekday:
-        appendNumber(out, n == 1 ? weekday(t) + 1 : weekOfYear(t), 1);
+        out.number(n == 1 ? weekday(t) + 1 : weekOfYear(t), 1);
         break;
       case Kind::Month:
-        if (n <= 2) appendNumber(out, wasAfterHour ? t.minute : t.month, n);
-        else if (n == 3) out += pick(kMonthShort, t.month - 1);
-        else out += pick(kMonthLong, t.month - 1);
+        if (n <= 2) out.number(wasAfterHour ? t.minute : t.month, n);
+        else if (n == 3) out.put(pick(kMonthShort, t.month - 1));
+        else out.put(pick(kMonthLong, t.month - 1));
         break;
-      case Kind::Quarter: appendNumber(out, (t.month - 1) / 3 + 1, 1); break;
+      case Kind::Quarter: out.number((t.month - 1) / 3 + 1, 1); break;
       case Kind::Year:
-        if (n == 1) appendNumber(out, dayOfYear(t), 1);
-        else if (n == 2) appendNumber(out, ((t.year % 100) + 100) % 100, 2);
-        else appendNumber(out, t.year, 4);
+        if (n == 1) out.number(dayOfYear(t), 1);
+        else if (n == 2) out.number(((t.year % 100) + 100) % 100, 2);
+        else out.number(t.year, 4);
         break;
       case Kind::Hour: {
         int h = t.hour;
-        if (twelveHour) h = h % 12 == 0 ? 12 : h % 12;
-        appendNumber(out, h, n);
+        if (twelveHour < 0) twelveHour = hasAmPm(p) ? 1 : 0;
+        if (twelveHour == 1) h = h % 12 == 0 ? 12 : h % 12;
+        out.number(h, n);
         afterHour = true;
         break;
       }
-      case Kind::Minute: appendNumber(out, t.minute, n); break;
-      case Kind::Second: appendNumber(out, t.second, n); break;
+      case Kind::Minute: out.number(t.minute, n); break;
+      case Kind::Second: out.number(t.second, n); break;
       case Kind::Time: appendTime(out, t); break;
       case Kind::DateAndTime:
         appendShortDate(out, t);
-        out += u' ';
+        out.put(u' ');
         appendTime(out, t);
         break;
       case Kind::AmPm: {
         static constexpr std::u16string_view kMarks[5][2] = {
             {u"AM", u"PM"}, {u"am", u"pm"}, {u"A", u"P"}, {u"a", u"p"}, {u"午前", u"午後"}};
-        out += kMarks[n][t.hour >= 12 ? 1 : 0];
+        out.put(kMarks[n][t.hour >= 12 ? 1 : 0]);
         break;
       }
       case Kind::JaWeekday:
-        out += pick(kDayKanji, weekday(t));
-        if (n == 4) out += u"曜日";
+        out.put(pick(kDayKanji, weekday(t)));
+        if (n == 4) out.put(u"曜日");
         break;
       case Kind::EraName: appendEraName(out, t, n); break;
       case Kind::EraYear: appendEraYear(out, t, n); break;
@@ -283,9 +303,11 @@ void appendDateTime(std::u16string& out, const DateTime& t, std::u16string_view 
 }
 
 std::u16string formatDateTime(const DateTime& t, std::u16string_view pattern) {
-  std::u16string out;
-  appendDateTime(out, t, pattern);
-  return out;
+  std::u16string text;
+  TextSink out(text);
+  formatInto(out, t, pattern);
+  out.flush();
+  return text;
 }
 
 }  // namespace tavo

@@ -1,6 +1,7 @@
 #pragma once
-// The date/time formatter as the interpreter uses it on every tick: it
-// appends to the text being built instead of returning a temporary.
+// The date/time formatter as the interpreter uses it on every tick.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,11 +10,69 @@
 
 namespace tavo {
 
-// Appends `t` written with `pattern` (the tokens of formatDateTime).
-void appendDateTime(std::u16string& out, const DateTime& t, std::u16string_view pattern);
+// Collects text in a fixed buffer and hands it to a string in large pieces:
+// growing a string a few characters at a time costs more than the
+// formatting itself. Everything is in the string after flush() or when the
+// sink goes away.
+class TextSink {
+ public:
+  explicit TextSink(std::u16string& out) : out_(out) {}
+  ~TextSink() { flush(); }
+  TextSink(const TextSink&) = delete;
+  TextSink& operator=(const TextSink&) = delete;
 
-// Appends `value` in decimal, zero-padded to at least `width` digits. Same
-// digits as zeroPadded(), without the temporary string.
-void appendNumber(std::u16string& out, std::int64_t value, int width);
+  void put(char16_t c) {
+    if (used_ == kCapacity) flush();
+    data_[used_++] = c;
+  }
+  [[gnu::always_inline]] void put(std::u16string_view text) {
+    if (text.size() > kCapacity - used_) {
+      flush();
+      if (text.size() > kCapacity) {
+        out_.append(text);
+        return;
+      }
+    }
+    // Pieces are a few characters long: a plain loop beats a call to memmove.
+    for (char16_t c : text) data_[used_++] = c;
+  }
+  // `value` in decimal, zero-padded to at least `width` digits (the digits
+  // of zeroPadded()).
+  void number(std::int64_t value, int width) {
+    if (value >= 0 && value < 100 && width <= 2 && kCapacity - used_ >= 2) {
+      // Hours, minutes, days, months: the usual case, without a digit loop.
+      if (value >= 10) {
+        data_[used_++] = static_cast<char16_t>(u'0' + value / 10);
+      } else if (width == 2) {
+        data_[used_++] = u'0';
+      }
+      data_[used_++] = static_cast<char16_t>(u'0' + value % 10);
+      return;
+    }
+    anyNumber(value, width);
+  }
+
+  std::size_t size() const { return out_.size() + used_; }
+  // Drops everything after the first `size` characters.
+  void truncate(std::size_t size) {
+    flush();
+    if (size < out_.size()) out_.resize(size);
+  }
+  void flush() {
+    out_.append(data_, used_);
+    used_ = 0;
+  }
+
+ private:
+  void anyNumber(std::int64_t value, int width);
+
+  static constexpr std::size_t kCapacity = 64;
+  std::u16string& out_;
+  std::size_t used_ = 0;
+  char16_t data_[kCapacity];
+};
+
+// Writes `t` with `pattern` (the tokens of formatDateTime).
+void formatInto(TextSink& out, const DateTime& t, std::u16string_view pattern);
 
 }  // namespace tavo

@@ -25,18 +25,21 @@ std::u16string_view restPattern(std::u16string_view code) { return mid(code, two
 
 std::u16string APTime(const DateTime& now, std::u16string_view code, Reporter& reporter) {
   constexpr std::u16string_view kWhere = u"APTime";
-  std::u16string out;
+  std::u16string text;
+  TextSink out(text);
   std::int32_t hour = 0;
   xxStep(reporter, kWhere, [&] { hour = now.hour; });
   if (hour >= 12) hour -= 12;  // noon and midnight both read 0
-  xxStep(reporter, kWhere, [&] { appendNumber(out, hour, twoDigitHour(code) ? 2 : 1); });
-  xxStep(reporter, kWhere, [&] { appendDateTime(out, now, restPattern(code)); });
-  return out;
+  xxStep(reporter, kWhere, [&] { out.number(hour, twoDigitHour(code) ? 2 : 1); });
+  xxStep(reporter, kWhere, [&] { formatInto(out, now, restPattern(code)); });
+  out.flush();
+  return text;
 }
 
 std::u16string KTime(const DateTime& now, std::u16string_view code, Reporter& reporter) {
   constexpr std::u16string_view kWhere = u"KTime";
-  std::u16string out;
+  std::u16string text;
+  TextSink out(text);
   std::int32_t hour = 0;
   std::int32_t limit = 0;  // stays 0 (never shift) when character 3 is no digit
   xxStep(reporter, kWhere, [&] { hour = now.hour; });
@@ -47,10 +50,11 @@ std::u16string KTime(const DateTime& now, std::u16string_view code, Reporter& re
   });
   xxStep(reporter, kWhere, [&] {
     // Hours before the limit still belong to the previous day: 2:30 is 26:30.
-    appendNumber(out, hour < limit ? hour + 24 : hour, twoDigitHour(code) ? 2 : 1);
+    out.number(hour < limit ? hour + 24 : hour, twoDigitHour(code) ? 2 : 1);
   });
-  xxStep(reporter, kWhere, [&] { appendDateTime(out, now, restPattern(code)); });
-  return out;
+  xxStep(reporter, kWhere, [&] { formatInto(out, now, restPattern(code)); });
+  out.flush();
+  return text;
 }
 
 std::u16string FreeSysResource(std::u16string_view code, SystemResources& resources, Reporter& reporter) {

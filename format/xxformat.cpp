@@ -15,38 +15,34 @@ constexpr std::u16string_view kOpenPlaceholder = u"XXErr";
 
 void writeTimeKey(std::u16string& key, const DateTime& now, bool withSeconds) {
   key.clear();
-  appendNumber(key, now.hour, 1);
-  key += u':';
-  appendNumber(key, now.minute, 1);
+  TextSink out(key);
+  out.number(now.hour, 1);
+  out.put(u':');
+  out.number(now.minute, 1);
   if (withSeconds) {
-    key += u':';
-    appendNumber(key, now.second, 1);
+    out.put(u':');
+    out.number(now.second, 1);
   }
 }
 
 // The field a placeholder stands for, chosen by the code's first character
 // (case-sensitive: "T", "K" and "O" codes are formatter patterns).
-void appendField(std::u16string& out, std::u16string_view code, const DateTime& now, SystemResources& resources,
-                 Reporter& reporter) {
+void putField(TextSink& out, std::u16string_view code, const DateTime& now, SystemResources& resources,
+              Reporter& reporter) {
   switch (code.front()) {
-    case u't': out += APTime(now, code, reporter); break;
-    case u'k': out += KTime(now, code, reporter); break;
-    case u'o': appendNumber(out, MoonAge(now, reporter), 1); break;
-    case u'r': out += MoonGraphic(MoonAge(now, reporter), reporter); break;
-    case u'R': out += FreeSysResource(code, resources, reporter); break;
-    default: appendDateTime(out, now, code); break;
+    case u't': out.put(APTime(now, code, reporter)); break;
+    case u'k': out.put(KTime(now, code, reporter)); break;
+    case u'o': out.number(MoonAge(now, reporter), 1); break;
+    case u'r': out.put(MoonGraphic(MoonAge(now, reporter), reporter)); break;
+    case u'R': out.put(FreeSysResource(code, resources, reporter)); break;
+    default: formatInto(out, now, code); break;
   }
 }
 
-}  // namespace
-
-ClockReading FromXXFToShowClk(std::u16string_view pattern, const DateTime& now, SystemResources& resources,
-                              Reporter& reporter) {
-  ClockReading reading;
-  writeTimeKey(reading.timeKey, now, false);
-  std::u16string& out = reading.text;
-  out.reserve(pattern.size() + 8);
-
+// The scan. False when a placeholder is left open (no closing "%"): an
+// invalid argument that the caller's handler turns into a marker text.
+bool expand(TextSink& out, std::u16string& timeKey, std::u16string_view pattern, const DateTime& now,
+            SystemResources& resources, Reporter& reporter) {
   const std::size_t n = pattern.size();
   std::int16_t inPlaceholder = 0;
   bool withSeconds = false;
@@ -55,29 +51,47 @@ ClockReading FromXXFToShowClk(std::u16string_view pattern, const DateTime& now, 
     if (c == u'%') {
       inPlaceholder ^= 1;
     } else if (inPlaceholder == 1) {
-      const std::size_t close = pattern.find(u'%', i);
-      if (close == std::u16string_view::npos) {
-        // A placeholder left open is an invalid argument that the handler
-        // turns into this marker without a report; the key stays as it was.
-        out.assign(kOpenPlaceholder);
-        return reading;
-      }
+      // The closing "%" and whether the code holds an "s", in one pass.
+      std::size_t close = i;
+      bool hasS = false;
+      for (; close < n && pattern[close] != u'%'; ++close) hasS |= pattern[close] == u's';
+      if (close == n) return false;
       const std::u16string_view code = pattern.substr(i, close - i);
-      if (!withSeconds && code.find(u's') != std::u16string_view::npos) {
+      if (hasS && !withSeconds) {
         withSeconds = true;
-        writeTimeKey(reading.timeKey, now, true);
+        writeTimeKey(timeKey, now, true);
       }
       const std::size_t before = out.size();
-      if (!xxStep(reporter, kProcedure, [&] { appendField(out, code, now, resources, reporter); }))
-        out.resize(before);  // a failed placeholder contributes nothing
+      if (!xxStep(reporter, kProcedure, [&] { putField(out, code, now, resources, reporter); }))
+        out.truncate(before);  // a failed placeholder contributes nothing
       i = close - 1;  // the closing "%" comes next and ends the placeholder
     } else if (c == u'\\') {
-      if (i + 1 < n) out += pattern[i + 1];
+      if (i + 1 < n) out.put(pattern[i + 1]);
       ++i;
     } else {
-      out += c;
+      // Plain text up to the next "%" or backslash, copied in one piece.
+      std::size_t k = i + 1;
+      while (k < n && pattern[k] != u'%' && pattern[k] != u'\\') ++k;
+      out.put(pattern.substr(i, k - i));
+      i = k - 1;
     }
   }
+  return true;
+}
+
+}  // namespace
+
+ClockReading FromXXFToShowClk(std::u16string_view pattern, const DateTime& now, SystemResources& resources,
+                              Reporter& reporter) {
+  ClockReading reading;
+  writeTimeKey(reading.timeKey, now, false);
+  bool complete;
+  {
+    TextSink out(reading.text);
+    complete = expand(out, reading.timeKey, pattern, now, resources, reporter);
+  }
+  // No report for a placeholder left open; the key stays as it was set.
+  if (!complete) reading.text.assign(kOpenPlaceholder);
   return reading;
 }
 

@@ -133,14 +133,42 @@ TEST(DateTimeFormat, LiteralTextAndCharactersThatAreNoTokens) {
   });
 }
 
-TEST(DateTimeFormat, NumbersArePaddedToTheWidth) {
-  std::u16string out;
-  appendNumber(out, 7, 2);
-  appendNumber(out, 123, 2);
-  appendNumber(out, 0, 1);
-  appendNumber(out, -5, 3);
-  EXPECT_EQ(out, u"07" u"123" u"0" u"-005");
-  EXPECT_EQ(out.substr(6), zeroPadded(-5, 3));
+TEST(TextSink, NumbersArePaddedLikeZeroPadded) {
+  std::u16string text;
+  {
+    TextSink out(text);
+    for (const auto& [value, width] : {std::pair{7LL, 2}, {123LL, 2}, {0LL, 1}, {-5LL, 3}, {INT64_MIN, 1}}) {
+      out.number(value, width);
+      out.put(u'|');
+    }
+  }
+  EXPECT_EQ(text, u"07|123|0|-005|" + zeroPadded(INT64_MIN, 1) + u"|");
+}
+
+TEST(TextSink, TextLongerThanItsBufferArrivesWholeAndInOrder) {
+  std::u16string expected, text;
+  {
+    TextSink out(text);
+    for (int k = 0; k < 300; ++k) {
+      out.put(static_cast<char16_t>(u'a' + k % 26));
+      expected += static_cast<char16_t>(u'a' + k % 26);
+      if (k % 7 == 0) {
+        const std::u16string piece(static_cast<std::size_t>(k % 90), u'x');
+        out.put(piece);
+        expected += piece;
+      }
+    }
+    EXPECT_EQ(out.size(), expected.size());
+    out.truncate(100);
+    expected.resize(100);
+    out.put(u"end");
+    expected += u"end";
+  }
+  EXPECT_EQ(text, expected);
+  // Through the formatter as well: the long-date form crosses the buffer's end.
+  std::u16string pattern(60, u'-');
+  pattern += u"dddddd";
+  EXPECT_EQ(formatDateTime(kSunEvening, pattern), std::u16string(60, u'-') + u"2026年12月6日");
 }
 
 }  // namespace
