@@ -27,7 +27,7 @@ FAKETIME_LIB = next(
                  Path("/usr/lib/faketime/libfaketime.so.1")) if p.exists()),
     None)
 
-DESKTOP = "e2e,1024x700"
+DESKTOP_NAME, DESKTOP_SIZE = "e2e", "1024x700"
 TICK = 0.25  # Tavo's default polling interval, seconds
 
 # Japanese UI fonts mapped to the IPA fonts that Debian ships, so Japanese
@@ -167,6 +167,10 @@ def make_template(display, path):
     reg = path / "fonts.reg"
     lines = ["REGEDIT4", "", r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]"]
     lines += [f'"{k}"="{v}"' for k, v in FONT_SUBSTITUTES.items()]
+    # Every program of the prefix opens on the virtual desktop, which draws
+    # real title bars; without it windows would be bare X windows.
+    lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\Explorer]", f'"Desktop"="{DESKTOP_NAME}"',
+              "", r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]", f'"{DESKTOP_NAME}"="{DESKTOP_SIZE}"']
     reg.write_text("\r\n".join(lines) + "\r\n", encoding="utf-16")
     subprocess.run(["wine", "regedit", "/S", str(reg)], env=env, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=60, check=True)
@@ -309,7 +313,7 @@ class Scenario:
         self.log = open(self.dir / "wine.log", "wb")
         self.procs = []
         subprocess.run(["wineserver", "-p0"], env=self.env, timeout=30, check=True)
-        self.procs.append(subprocess.Popen(["wine", "explorer", f"/desktop={DESKTOP}"], env=self.env,
+        self.procs.append(subprocess.Popen(["wine", "explorer", f"/desktop={DESKTOP_NAME},{DESKTOP_SIZE}"], env=self.env,
                                            stdout=self.log, stderr=self.log))
         self.probe = Probe(self.env, self.log)
         self.extra_probes = []

@@ -36,7 +36,13 @@ def main():
         result = unittest.TextTestRunner(verbosity=2 if args.v else 1, stream=sys.stdout).run(suite)
     finally:
         harness.Run.stop()
-    failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
+    # A test with failing subtests appears once per subtest; count tests.
+    def test_id(t):
+        return getattr(t, "test_case", t).id()
+
+    failed_ids = {test_id(t) for t, _ in result.failures + result.errors}
+    failed_ids |= {test_id(t) for t in result.unexpectedSuccesses}
+    failed = len(failed_ids)
     passed = result.testsRun - failed - len(result.skipped)
     print(f"e2e: {time.monotonic() - started:.0f}s, {len(result.skipped)} skipped")
     print(f"{passed} passed, {failed} failed")

@@ -4,7 +4,7 @@ import subprocess
 import time
 import unittest
 
-from harness import ScenarioCase, compose, wait_until
+from harness import TICK, ScenarioCase, compose, wait_until
 
 # Outside the Japanese code page: an emoji (a surrogate pair), Korean,
 # Greek, a CJK extension character; and blanks at both ends.
@@ -25,7 +25,9 @@ class Clock(ScenarioCase):
         notepad = subprocess.Popen(["wine", "notepad"], env=self.s.env, stdout=self.s.log, stderr=self.s.log)
         self.s.procs.append(notepad)
         n = wait_until(lambda: self.probe.find("Notepad", ""), 15, 0.1, "notepad")
-        notepad_title = self.probe.title(n)
+        # Notepad names its document a moment after its window appears.
+        notepad_title = wait_until(lambda: (lambda t: t if " - " in t else None)(self.probe.title(n)), 5,
+                                   what="notepad's document title")
         self.s.start_tavo()
 
         self.bring(a)
@@ -56,6 +58,7 @@ class Clock(ScenarioCase):
         # An edit that keeps the clock: the clock is taken off and put back once.
         self.probe.set_title(a, self.probe.title(a) + " (2)")
         self.assert_clock(a, "Renamed by itself (2)")
+        time.sleep(4 * TICK)  # let Tavo see the edit before the window goes
 
         self.bring(b)
         self.assert_own_title(a, "Renamed by itself (2)")

@@ -8,12 +8,18 @@ from harness import ScenarioCase, wait_until
 
 class Settings(ScenarioCase):
     def restart_tavo(self, **kwargs):
-        """Ends the running Tavo with "/x" from a second instance, then starts a new one."""
+        """Closes the running Tavo through its main window, then starts a new one."""
         if self.s.tavo is not None:
-            self.s.tavo_command("/x")
+            main = self.probe.find("ThunderRT6FormDC", "Tavo")
+            self.probe.call("close", main)
             self.s.tavo.wait(10)
-            wait_until(lambda: not self.probe.find("ThunderRT6FormDC", "Tavo"), 5, what="Tavo to go")
         self.s.start_tavo(**kwargs)
+
+    def test_a_second_start_with_x_ends_the_first(self):
+        self.s.start_tavo()
+        self.assertEqual(self.s.tavo_command("/X "), 0)
+        self.s.tavo.wait(10)
+        self.assertEqual(self.probe.find("ThunderRT6FormDC", "Tavo"), 0)
 
     def test_placement_and_separator(self):
         p = self.probe
@@ -43,25 +49,23 @@ class Settings(ScenarioCase):
     def test_listed_classes_are_left_alone(self):
         p = self.probe
         p.reg_set("Main", "WindowList0", "ProbeListed")
-        p.reg_set("Main", "WindowList1", "ProbeAlsoListed")
-        p.reg_set("Main", "WindowList3", "ProbeBehindGap")  # after an empty entry: never read
+        p.reg_set("Main", "WindowList1", "probecased")  # differs from a class only in case
+        p.reg_set("Main", "WindowList2", "ProbeAlsoListed")
+        p.reg_set("Main", "WindowList4", "ProbeBehindGap")  # after an empty entry: never read
         listed = self.window("Listed", "ProbeListed")
         also = self.window("Also listed", "ProbeAlsoListed")
+        cased = self.window("Cased", "ProbeCased")
         gap = self.window("Behind the gap", "ProbeBehindGap")
-        # Class names are case-insensitive within a process; a second one
-        # owns the class that differs only in case.
-        other = self.s.start_probe()
-        upper = other.create("PROBELISTED", "Upper case")
         self.s.start_tavo()
 
         self.bring(gap)
         self.assert_clock(gap, "Behind the gap")
-        other.front(upper)
-        self.assert_clock(upper, "Upper case")
+        self.bring(cased)
+        self.assert_clock(cased, "Cased")
         for h, title in [(listed, "Listed"), (also, "Also listed")]:
             with self.subTest(title=title):
                 self.bring(h)
-                self.assert_own_title(upper, "Upper case")
+                self.assert_own_title(cased, "Cased")
                 time.sleep(1)
                 p.set_title(h, title + " renamed")
                 time.sleep(1)
