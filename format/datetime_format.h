@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -22,45 +23,42 @@ class TextSink {
   TextSink& operator=(const TextSink&) = delete;
 
   void put(char16_t c) {
-    if (used_ == kCapacity) flush();
-    data_[used_++] = c;
+    if (pos_ == std::end(data_)) flush();
+    *pos_++ = c;
   }
   [[gnu::always_inline]] void put(std::u16string_view text) {
-    if (text.size() > kCapacity - used_) {
+    if (text.size() > static_cast<std::size_t>(std::end(data_) - pos_)) {
       flush();
       if (text.size() > kCapacity) {
         out_.append(text);
         return;
       }
     }
-    // Pieces are a few characters long: a plain loop beats a call to memmove.
-    for (char16_t c : text) data_[used_++] = c;
+    // Pieces are a few characters long: a plain loop, no call.
+    for (char16_t c : text) *pos_++ = c;
   }
   // `value` in decimal, zero-padded to at least `width` digits (the digits
   // of zeroPadded()).
   void number(std::int64_t value, int width) {
-    if (value >= 0 && value < 100 && width <= 2 && kCapacity - used_ >= 2) {
+    if (static_cast<std::uint64_t>(value) < 100 && width <= 2 && std::end(data_) - pos_ >= 2) {
       // Hours, minutes, days, months: the usual case, without a digit loop.
-      if (value >= 10) {
-        data_[used_++] = static_cast<char16_t>(u'0' + value / 10);
-      } else if (width == 2) {
-        data_[used_++] = u'0';
-      }
-      data_[used_++] = static_cast<char16_t>(u'0' + value % 10);
+      const unsigned v = static_cast<unsigned>(value);
+      if (v >= 10 || width == 2) *pos_++ = static_cast<char16_t>(u'0' + v / 10);
+      *pos_++ = static_cast<char16_t>(u'0' + v % 10);
       return;
     }
     anyNumber(value, width);
   }
 
-  std::size_t size() const { return out_.size() + used_; }
+  std::size_t size() const { return out_.size() + static_cast<std::size_t>(pos_ - data_); }
   // Drops everything after the first `size` characters.
   void truncate(std::size_t size) {
     flush();
     if (size < out_.size()) out_.resize(size);
   }
   void flush() {
-    out_.append(data_, used_);
-    used_ = 0;
+    out_.append(data_, static_cast<std::size_t>(pos_ - data_));
+    pos_ = data_;
   }
 
  private:
@@ -68,8 +66,8 @@ class TextSink {
 
   static constexpr std::size_t kCapacity = 64;
   std::u16string& out_;
-  std::size_t used_ = 0;
   char16_t data_[kCapacity];
+  char16_t* pos_ = data_;
 };
 
 // Writes `t` with `pattern` (the tokens of formatDateTime).
