@@ -1,0 +1,257 @@
+#include "main/cycle.h"
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "base/error.h"
+#include "base/text.h"
+#include "format/xxformat.h"
+#include "settings/keys.h"
+
+namespace tavo {
+
+namespace {
+
+constexpr std::u16string_view kTickLocation = u"frmMain!tmrMain_Timer";
+
+// The standard dialog class, and the spell checker's dialog that, while it
+// exists, keeps the clock out of every window of that class.
+constexpr std::u16string_view kDialogClass = u"#32770";
+constexpr std::u16string_view kSpellCheckTitle = u"ｽﾍﾟﾙﾁｪｯｸ";
+
+std::u16string_view separator(std::uint8_t equalSeparate) { return equalSeparate == 1 ? u" = " : u" "; }
+
+bool knownPlacement(const AppState& s) {
+  return (s.clockRight == 0 || s.clockRight == 1) && (s.equalSeparate == 0 || s.equalSeparate == 1);
+}
+
+// Hour and minute of a time key ("h:n" or "h:n:s"); nothing for a key that
+// does not read as a time, such as the empty key before the first tick.
+std::optional<std::pair<int, int>> hourMinute(std::u16string_view key) {
+  int fields[2] = {0, 0};
+  std::size_t pos = 0;
+  for (int f = 0; f < 2; ++f) {
+    const std::size_t start = pos;
+    while (pos < key.size() && key[pos] >= u'0' && key[pos] <= u'9' && pos - start < 4)
+      fields[f] = fields[f] * 10 + (key[pos++] - u'0');
+    if (pos == start) return std::nullopt;
+    if (f == 0) {
+      if (pos >= key.size() || key[pos] != u':') return std::nullopt;
+      ++pos;
+    }
+  }
+  if (pos < key.size() && key[pos] != u':') return std::nullopt;
+  return std::make_pair(fields[0], fields[1]);
+}
+
+}  // namespace
+
+CaptionCycle::CaptionCycle(AppState& state, Desktop& desktop, Clock& clock, SystemResources& resources,
+                           Reporter& reporter, TimeSignals& signals)
+    : state_(state), desktop_(desktop), clock_(clock), resources_(resources), reporter_(reporter),
+      signals_(signals) {}
+
+// Everything the tick works on lives in members, not locals: a tick may run
+// nested inside ChkPika (which yields to the message loop), and the outer
+// tick then carries on with what the nested one found, so the time key never
+// steps back and the alarm check is not repeated for a minute.
+void CaptionCycle::tmrMain_Timer() {
+  // An open box runs a message loop that still delivers timer ticks; a tick
+  // there would stack more boxes (or a second alarm) behind the one being
+  // answered.
+  if (reporter_.boxes().anyOpen()) return;
+
+  Scope scope(reporter_, std::u16string(kTickLocation));
+  scope.step([&] {
+    ClockReading reading = FromXXFToShowClk(state_.clockPattern, clock_.now(), resources_, reporter_);
+    clockText_ = std::move(reading.text);
+    timeKey_ = std::move(reading.timeKey);
+  });
+  scope.step([&] { foregroundWindow_ = desktop_.foregroundWindow(); });
+
+  // The alarm check runs once per change of hour and minute, on whichever
+  // path the tick takes; a change of window on the alarm minute must not
+  // swallow the day's alarm.
+  const auto checkAlarm = [&] {
+    if (state_.alarmOn == 1 && hourMinute(timeKey_) != hourMinute(prevTimeKey_))
+      scope.step([&] { signals_.ChkAlarm(); });
+  };
+
+  if (foregroundWindow_ == prevWindow_) {
+    scope.step([&] { workCaption_ = GetCap(foregroundWindow_); });
+    if (timeKey_ == prevTimeKey_) {
+      ChkCap();
+      return;
+    }
+    scope.step([&] { signals_.ChkPika(clockWithheld_); });
+    if (clockWithheld_ == 0) MakeCap();
+    checkAlarm();
+    prevTimeKey_ = timeKey_;
+    lastCaption_ = workCaption_;
+    return;
+  }
+
+  scope.step([&] { RestoreCap(prevWindow_); });
+  prevWindow_ = foregroundWindow_;
+  std::u16string className;
+  scope.step([&] { className = GetForegroundCN(); });
+  const std::uint8_t spell = ChkTARO(className);
+  std::uint8_t decision = 0;
+  if (state_.rosterCount() != 0 || spell != 0) decision = ChkWList(className) | spell;
+  scope.step([&] { workCaption_ = GetCap(foregroundWindow_); });
+  scope.step([&] { baseTitle_ = workCaption_; });
+  if (decision == 1) {
+    clockWithheld_ = 1;
+  } else {
+    MakeCap();
+    clockWithheld_ = 0;
+  }
+  scope.step([&] { signals_.ChkPika(clockWithheld_); });
+  checkAlarm();
+  prevTimeKey_ = timeKey_;
+  lastCaption_ = workCaption_;
+}
+
+void CaptionCycle::restoreCurrent() {
+  Scope scope(reporter_, std::u16string(kTickLocation));
+  scope.step([&] { RestoreCap(prevWindow_); });
+}
+
+void CaptionCycle::MakeCap() {
+  Scope scope(reporter_, u"frmMain!MakeCap");
+  scope.step([&] {
+    if (!contains(workCaption_, placedClock_)) baseTitle_ = workCaption_;  // a new title of the window's own
+  });
+  scope.step([&] {
+    if (!knownPlacement(state_)) return;  // the title is written back as read
+    const std::u16string_view sep = separator(state_.equalSeparate);
+    if (state_.clockRight == 0) {
+      workCaption_ = clockText_ + std::u16string(sep) + baseTitle_;
+    } else {
+      // The NUL after the clock gives the written title the form it reads back in.
+      baseTitle_ = std::u16string(beforeNul(baseTitle_));
+      workCaption_ = baseTitle_ + std::u16string(sep) + clockText_ + u'\0';
+    }
+  });
+  scope.step([&] { placedClock_ = clockText_; });
+  scope.step([&] { writeTitle(foregroundWindow_, workCaption_); });
+}
+
+std::u16string CaptionCycle::GetCap(WindowHandle w) {
+  Scope scope(reporter_, u"frmMain!GetCap");
+  std::u16string caption(1, u'\0');
+  scope.step([&] {
+    if (w == 0) return;
+    if (auto title = desktop_.windowTitle(w)) {
+      caption = std::move(*title);
+      caption.push_back(u'\0');
+    }
+  });
+  return caption;
+}
+
+void CaptionCycle::ChkCap() {
+  Scope scope(reporter_, u"frmMain!ChkCap");
+  scope.step([&] { workCaption_ = GetCap(foregroundWindow_); });
+  if (workCaption_ == lastCaption_) return;
+
+  if (!contains(workCaption_, clockText_)) {
+    baseTitle_ = workCaption_;  // the window has put up a title of its own
+  } else {
+    // The title still carries the clock: take it off at the placed side by
+    // its length (the window may have edited the rest). Real lengths, so a
+    // clock of any length comes off whole.
+    scope.step([&] {
+      if (!knownPlacement(state_)) return;
+      const std::size_t taken = clockText_.size() + separator(state_.equalSeparate).size();
+      if (state_.clockRight == 0) {
+        baseTitle_ = taken < workCaption_.size() ? workCaption_.substr(taken) : std::u16string();
+      } else {
+        // Shorter than clock and separator: the clock cannot be where it was
+        // placed; keep the title known so far rather than guess.
+        if (workCaption_.size() < taken + 1) raise(err::kInvalidArgument);
+        baseTitle_ = workCaption_.substr(0, workCaption_.size() - taken - 1) + u'\0';
+      }
+    });
+  }
+  scope.step([&] { signals_.ChkPika(clockWithheld_); });
+  if (clockWithheld_ == 0) scope.step([&] { MakeCap(); });
+  lastCaption_ = workCaption_;
+}
+
+void CaptionCycle::RestoreCap(WindowHandle previous) {
+  // Only a window that carried the clock gets a title back: an excluded one
+  // was never touched, and writing the title it had when it came to the
+  // front would undo the changes it made since.
+  if (clockWithheld_ != 0) return;
+  const std::u16string title = GetCap(previous);
+  if (contains(title, placedClock_) || contains(title, clockText_)) writeTitle(previous, baseTitle_);
+}
+
+std::u16string CaptionCycle::GetForegroundCN() {
+  Scope scope(reporter_, u"mdlPub!GetForegroundCN");
+  std::u16string name;
+  scope.step([&] { name = desktop_.className(foregroundWindow_); });
+  if (name.size() > 254) name.resize(254);
+  return name;
+}
+
+std::uint8_t CaptionCycle::ChkTARO(std::u16string_view className) {
+  Scope scope(reporter_, u"frmMain!ChkTARO");
+  std::uint8_t result = 0;
+  if (className != kDialogClass) return 0;
+  scope.step([&] { result = desktop_.findWindow(kDialogClass, kSpellCheckTitle) != 0 ? 1 : 0; });
+  return result;
+}
+
+std::uint8_t CaptionCycle::ChkWList(std::u16string_view className) {
+  Scope scope(reporter_, u"frmMain!ChkWList");
+  std::uint8_t result = 0;
+  scope.step([&] {
+    for (auto i = state_.roster.size(); i-- > 0;) {
+      if (state_.roster[i] == className) {
+        result = 1;
+        return;
+      }
+    }
+  });
+  return result;
+}
+
+void CaptionCycle::writeTitle(WindowHandle w, std::u16string_view title) {
+  if (w == 0) return;  // nothing to write to
+  // The system would stop at the first NUL anyway; the port wants none.
+  desktop_.setWindowTitle(w, beforeNul(title));
+}
+
+std::u16string GetStdFormat(Settings& settings, int taste) {
+  // The stored texts count by their numeric value: "1", "1.0" and "01" are all on.
+  const auto on = [&](const KeyDef& key) { return readNumber(settings, key) == 1; };
+  std::u16string pattern = on(keys::k24h) ? u"%h:nn" : u"%tt h:nn";
+  if (on(keys::kShowSecond)) pattern += u":ss";
+  pattern += u"%";
+  if (on(keys::kShowYear)) pattern += u",%yy%";
+  if (taste == 0) {
+    if (on(keys::kShowDate)) pattern += u",%mmm%,%d%";
+    if (on(keys::kShowDay)) pattern += u",%ddd%";
+  } else if (taste == 1) {
+    if (on(keys::kShowDate)) pattern += u",%m%/%d%";
+    if (on(keys::kShowDay)) pattern += u",%aaa%";
+  }
+  return pattern;
+}
+
+void LoadWList(Settings& settings, AppState& state) {
+  // Read into a fresh list so that a failing store leaves the roster in force
+  // whole instead of half replaced.
+  std::vector<std::u16string> roster;
+  for (int n = 0; n <= keys::kMaxRosterIndex; ++n) {
+    std::u16string name = settings.get(kSectionMain, windowListKey(n), u"");
+    if (name.empty()) break;  // entries behind a gap stay unread
+    roster.push_back(std::move(name));
+  }
+  state.roster = std::move(roster);
+}
+
+}  // namespace tavo
