@@ -1,0 +1,58 @@
+// Windows that never get the clock: the roster and the spell-check rule.
+#include "tests/unit/cycle_fixture.h"
+
+namespace tavo {
+namespace {
+
+using fake::SignalCall;
+
+TEST_F(CycleTest, RosterExcludesExactClassNamesButKeepsTheHourlyCheck) {
+  struct Case {
+    std::vector<std::u16string> roster;
+    std::u16string_view className;
+    bool excluded;
+  };
+  const Case cases[] = {
+      {{u"Vim"}, u"Vim", true},      {{u"Ed", u"Vim", u"Word"}, u"Vim", true}, {{u"Vim"}, u"vim", false},
+      {{u"vim"}, u"Vim", false},     {{u"Vim"}, u"Vim2", false},               {{u"Vim"}, u"Vi", false},
+      {{u"Vim "}, u"Vim", false},    {{}, u"Vim", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf8(c.className));
+    fresh();
+    state.roster = c.roster;
+    const WindowHandle w = desktop.open(std::u16string(c.className), u"a.txt");
+    tick();
+    desktop.rename(w, u"a.txt [+]");  // its own changes survive, also the first window's
+    tick();
+    at(21, 6);
+    tick();
+    desktop.open(u"Other", u"B");
+    tick();
+    EXPECT_EQ(desktop.titleWrites(w) == 0, c.excluded);
+    EXPECT_EQ(desktop.title(w), u"a.txt [+]");
+    const std::uint8_t own = c.excluded;
+    EXPECT_EQ(signals.calls, (std::vector<SignalCall>{{SignalCall::kPika, own},
+                                                      {SignalCall::kPika, own},
+                                                      {SignalCall::kPika, own},
+                                                      {SignalCall::kPika, 0}}));
+    at(21, 5, 7);
+  }
+}
+
+TEST_F(CycleTest, SpellCheckDialogExcludesEveryDialogWhileItExists) {
+  const WindowHandle spell = desktop.open(u"#32770", u"ｽﾍﾟﾙﾁｪｯｸ", false);
+  desktop.open(u"#32770", u"スペルチェック", false);  // full-width: no effect
+  for (auto [className, excluded] : {std::pair{u"#32770", true}, std::pair{u"Notepad", false}, std::pair{u"#32771", false}}) {
+    const WindowHandle w = desktop.open(className, u"Find");
+    tick();
+    EXPECT_EQ(desktop.title(w), excluded ? u"Find" : u"21:05 = Find") << utf8(className);
+  }
+  desktop.close(spell);
+  const WindowHandle dialog = desktop.open(u"#32770", u"Open");
+  tick();
+  EXPECT_EQ(desktop.title(dialog), u"21:05 = Open");
+}
+
+}  // namespace
+}  // namespace tavo
