@@ -57,10 +57,16 @@ CaptionCycle::CaptionCycle(AppState& state, Desktop& desktop, Clock& clock, Syst
 // tick then carries on with what the nested one found, so the time key never
 // steps back and the alarm check is not repeated for a minute.
 void CaptionCycle::tmrMain_Timer() {
-  // An open box runs a message loop that still delivers timer ticks; a tick
-  // there would stack more boxes (or a second alarm) behind the one being
-  // answered.
-  if (reporter_.boxes().anyOpen()) return;
+  // A box opened by a tick runs a message loop that still delivers timer
+  // ticks; a tick there would stack more boxes (or a second alarm) behind the
+  // one being answered. Boxes opened outside a tick (the about box) leave the
+  // clock running.
+  if (tickDepth_ > 0 && reporter_.boxes().anyOpen()) return;
+  ++tickDepth_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{tickDepth_};
 
   Scope scope(reporter_, std::u16string(kTickLocation));
   scope.step([&] {

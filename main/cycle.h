@@ -27,8 +27,8 @@ class CaptionCycle {
   CaptionCycle(AppState& state, Desktop& desktop, Clock& clock, SystemResources& resources, Reporter& reporter,
                TimeSignals& signals);
 
-  // One tick of the polling timer. Skipped while a message box opened by the
-  // program is open, so ticks never stack inside a box.
+  // One tick of the polling timer. Skipped while a message box opened by a
+  // tick is open, so ticks never stack inside a box.
   void tmrMain_Timer();
 
   // Gives the window that carries the clock its own title back (at exit).
@@ -68,6 +68,7 @@ class CaptionCycle {
   std::u16string lastCaption_;
   std::u16string placedClock_;
   std::uint8_t clockWithheld_ = 0;
+  int tickDepth_ = 0;  // ticks in progress, nested ones included
 };
 
 // The standard clock pattern for a user taste (0 or 1). Conversion errors

@@ -89,6 +89,17 @@ TEST_F(CycleTest, TicksAreSkippedWhileABoxIsOpen) {
   EXPECT_EQ(desktop.title(w), u"21:07 = Changed");
 }
 
+TEST_F(CycleTest, ABoxOpenedOutsideATickLeavesTheClockRunning) {
+  const WindowHandle w = desktop.open(u"Doc", u"Doc");
+  tick();
+  prompt.whileOpen = [&] {
+    at(21, 7);
+    tick();
+  };
+  boxes.show(u"Tavo 1.70.0001", u"Tavo のバージョン情報", 0x40);
+  EXPECT_EQ(desktop.title(w), u"21:07 = Doc");
+}
+
 TEST_F(CycleTest, FailuresOfTheChecksAreReportedUnderTheTickWhichGoesOn) {
   state.alarmOn = 1;
   const WindowHandle w = desktop.open(u"Doc", u"Doc");
