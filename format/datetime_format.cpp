@@ -56,8 +56,8 @@ const Era* eraOf(const DateTime& t) {
 // Table index that stays inside the table whatever the date holds.
 template <class Table>
 const auto& pick(const Table& table, int index) {
-  const int n = static_cast<int>(table.size());
-  return table[static_cast<std::size_t>(((index % n) + n) % n)];
+  const auto k = static_cast<std::size_t>(index);
+  return table[k < table.size() ? k : 0];
 }
 
 enum class Kind : std::uint8_t {
@@ -101,8 +101,9 @@ constexpr bool mayStartToken(char16_t c) {
 [[gnu::always_inline]] inline Token lex(std::u16string_view p, std::size_t i) {
   const char16_t c = p[i];
   const auto run = [&](std::size_t most) {
-    std::size_t k = i;
-    while (k < p.size() && p[k] == c && k - i < most) ++k;
+    const std::size_t limit = std::min(p.size(), i + most);
+    std::size_t k = i + 1;
+    while (k < limit && p[k] == c) ++k;
     return k - i;
   };
   const auto at = [&](std::u16string_view s) { return p.substr(i, s.size()) == s; };
@@ -162,7 +163,9 @@ constexpr bool mayStartToken(char16_t c) {
 
 // With an AM/PM marker in the pattern the hour tokens count 1 to 12.
 bool hasAmPm(std::u16string_view p) {
-  if (std::none_of(p.begin(), p.end(), [](char16_t c) { return c == u'A' || c == u'a'; })) return false;
+  bool any = false;
+  for (char16_t c : p) any |= (c | 0x20) == u'a';
+  if (!any) return false;
   for (std::size_t i = 0; i < p.size();) {
     const Token t = lex(p, i);
     if (t.kind == Kind::AmPm) return true;
@@ -233,6 +236,46 @@ void TextSink::anyNumber(std::int64_t value, int width) {
   put(std::u16string_view(first, static_cast<std::size_t>(end - first)));
 }
 
+namespace {
+
+// The tokens that the clock's own patterns never use, kept out of the main
+// loop so that it stays small.
+[[gnu::noinline]] void putOther(TextSink& out, const DateTime& t, Kind kind, int n) {
+  switch (kind) {
+    case Kind::Day:
+      if (n == 3) out.put(pick(kDayShort, weekday(t)));
+      else if (n == 4) out.put(pick(kDayLong, weekday(t)));
+      else if (n == 5) appendShortDate(out, t);
+      else appendLongDate(out, t);
+      break;
+    case Kind::Weekday: out.number(n == 1 ? weekday(t) + 1 : weekOfYear(t), 1); break;
+    case Kind::Month: out.put(pick(kMonthLong, t.month - 1)); break;
+    case Kind::Quarter: out.number((t.month - 1) / 3 + 1, 1); break;
+    case Kind::Year: out.number(dayOfYear(t), 1); break;
+    case Kind::Time: appendTime(out, t); break;
+    case Kind::DateAndTime:
+      appendShortDate(out, t);
+      out.put(u' ');
+      appendTime(out, t);
+      break;
+    case Kind::AmPm: {
+      static constexpr std::u16string_view kMarks[5][2] = {
+          {u"AM", u"PM"}, {u"am", u"pm"}, {u"A", u"P"}, {u"a", u"p"}, {u"午前", u"午後"}};
+      out.put(kMarks[n][t.hour >= 12 ? 1 : 0]);
+      break;
+    }
+    case Kind::JaWeekday:
+      out.put(pick(kDayKanji, weekday(t)));
+      if (n == 4) out.put(u"曜日");
+      break;
+    case Kind::EraName: appendEraName(out, t, n); break;
+    case Kind::EraYear: appendEraYear(out, t, n); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
 void formatInto(TextSink& out, const DateTime& t, std::u16string_view p) {
   int twelveHour = -1;     // looked up at the first hour token: most patterns have none
   bool afterHour = false;  // an m or mm now is a minute
@@ -240,35 +283,27 @@ void formatInto(TextSink& out, const DateTime& t, std::u16string_view p) {
     const Token tok = lex(p, i);
     i += tok.width;
     const int n = tok.count;
-    if (tok.kind == Kind::Text) {
-      if (tok.len == 1) out.put(p[tok.pos]);
-      else out.put(p.substr(tok.pos, tok.len));
-      continue;
-    }
     const bool wasAfterHour = afterHour;
     afterHour = false;
     switch (tok.kind) {
-      case Kind::Text: break;
+      case Kind::Text:
+        afterHour = wasAfterHour;  // text between an hour and an m keeps it a minute
+        if (tok.len == 1) out.put(p[tok.pos]);
+        else out.put(p.substr(tok.pos, tok.len));
+        break;
       case Kind::Day:
         if (n <= 2) out.number(t.day, n);
-        else if (n == 3) out.put(pick(kDayShort, weekday(t)));
-        else if (n == 4) out.put(pick(kDayLong, weekday(t)));
-        else if (n == 5) appendShortDate(out, t);
-        else appendLongDate(out, t);
-        break;
-      case Kind::Weekday:
-        out.number(n == 1 ? weekday(t) + 1 : weekOfYear(t), 1);
+        else putOther(out, t, tok.kind, n);
         break;
       case Kind::Month:
         if (n <= 2) out.number(wasAfterHour ? t.minute : t.month, n);
         else if (n == 3) out.put(pick(kMonthShort, t.month - 1));
-        else out.put(pick(kMonthLong, t.month - 1));
+        else putOther(out, t, tok.kind, n);
         break;
-      case Kind::Quarter: out.number((t.month - 1) / 3 + 1, 1); break;
       case Kind::Year:
-        if (n == 1) out.number(dayOfYear(t), 1);
-        else if (n == 2) out.number(((t.year % 100) + 100) % 100, 2);
-        else out.number(t.year, 4);
+        if (n == 2) out.number(((t.year % 100) + 100) % 100, 2);
+        else if (n == 4) out.number(t.year, 4);
+        else putOther(out, t, tok.kind, n);
         break;
       case Kind::Hour: {
         int h = t.hour;
@@ -280,24 +315,7 @@ void formatInto(TextSink& out, const DateTime& t, std::u16string_view p) {
       }
       case Kind::Minute: out.number(t.minute, n); break;
       case Kind::Second: out.number(t.second, n); break;
-      case Kind::Time: appendTime(out, t); break;
-      case Kind::DateAndTime:
-        appendShortDate(out, t);
-        out.put(u' ');
-        appendTime(out, t);
-        break;
-      case Kind::AmPm: {
-        static constexpr std::u16string_view kMarks[5][2] = {
-            {u"AM", u"PM"}, {u"am", u"pm"}, {u"A", u"P"}, {u"a", u"p"}, {u"午前", u"午後"}};
-        out.put(kMarks[n][t.hour >= 12 ? 1 : 0]);
-        break;
-      }
-      case Kind::JaWeekday:
-        out.put(pick(kDayKanji, weekday(t)));
-        if (n == 4) out.put(u"曜日");
-        break;
-      case Kind::EraName: appendEraName(out, t, n); break;
-      case Kind::EraYear: appendEraYear(out, t, n); break;
+      default: putOther(out, t, tok.kind, n); break;
     }
   }
 }

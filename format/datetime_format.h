@@ -57,7 +57,10 @@ class TextSink {
     if (size < out_.size()) out_.resize(size);
   }
   void flush() {
-    out_.append(data_, static_cast<std::size_t>(pos_ - data_));
+    const auto n = static_cast<std::size_t>(pos_ - data_);
+    // Constructing a string costs less than growing an empty one.
+    if (out_.empty()) out_ = std::u16string(data_, n);
+    else out_.append(data_, n);
     pos_ = data_;
   }
 

@@ -2,6 +2,9 @@
 // between two "%", expanded in one left-to-right scan.
 #include "format/xxformat.h"
 
+#include <algorithm>
+
+#include "base/text.h"
 #include "format/datetime_format.h"
 #include "format/xx_step.h"
 #include "settings/keys.h"
@@ -13,16 +16,28 @@ namespace {
 constexpr std::u16string_view kProcedure = u"FromXXFToShowClk";
 constexpr std::u16string_view kOpenPlaceholder = u"XXErr";
 
-void writeTimeKey(std::u16string& key, const DateTime& now, bool withSeconds) {
-  key.clear();
-  TextSink out(key);
-  out.number(now.hour, 1);
-  out.put(u':');
-  out.number(now.minute, 1);
+std::u16string timeKey(const DateTime& now, bool withSeconds) {
+  // Short enough for the string's own storage: built here and constructed
+  // once, as this runs on every tick.
+  char16_t text[3 * 22];
+  char16_t* end = text;
+  const auto put = [&](int value) {
+    if (value >= 0 && value < 100) {
+      if (value >= 10) *end++ = static_cast<char16_t>(u'0' + value / 10);
+      *end++ = static_cast<char16_t>(u'0' + value % 10);
+    } else {
+      const std::u16string digits = decimal(value);
+      end = std::copy(digits.begin(), digits.end(), end);
+    }
+  };
+  put(now.hour);
+  *end++ = u':';
+  put(now.minute);
   if (withSeconds) {
-    out.put(u':');
-    out.number(now.second, 1);
+    *end++ = u':';
+    put(now.second);
   }
+  return std::u16string(text, static_cast<std::size_t>(end - text));
 }
 
 // The field a placeholder stands for, chosen by the code's first character
@@ -41,7 +56,7 @@ void putField(TextSink& out, std::u16string_view code, const DateTime& now, Syst
 
 // The scan. False when a placeholder is left open (no closing "%"): an
 // invalid argument that the caller's handler turns into a marker text.
-bool expand(TextSink& out, std::u16string& timeKey, std::u16string_view pattern, const DateTime& now,
+bool expand(TextSink& out, std::u16string& key, std::u16string_view pattern, const DateTime& now,
             SystemResources& resources, Reporter& reporter) {
   const std::size_t n = pattern.size();
   std::int16_t inPlaceholder = 0;
@@ -59,7 +74,7 @@ bool expand(TextSink& out, std::u16string& timeKey, std::u16string_view pattern,
       const std::u16string_view code = pattern.substr(i, close - i);
       if (hasS && !withSeconds) {
         withSeconds = true;
-        writeTimeKey(timeKey, now, true);
+        key = timeKey(now, true);
       }
       const std::size_t before = out.size();
       if (!xxStep(reporter, kProcedure, [&] { putField(out, code, now, resources, reporter); }))
@@ -83,8 +98,7 @@ bool expand(TextSink& out, std::u16string& timeKey, std::u16string_view pattern,
 
 ClockReading FromXXFToShowClk(std::u16string_view pattern, const DateTime& now, SystemResources& resources,
                               Reporter& reporter) {
-  ClockReading reading;
-  writeTimeKey(reading.timeKey, now, false);
+  ClockReading reading{std::u16string(), timeKey(now, false)};
   bool complete;
   {
     TextSink out(reading.text);
