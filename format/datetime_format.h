@@ -13,12 +13,17 @@ namespace tavo {
 
 // Collects text in a fixed buffer and hands it to a string in large pieces:
 // growing a string a few characters at a time costs more than the
-// formatting itself. Everything is in the string after flush() or when the
-// sink goes away.
+// formatting itself. Everything is in the string after flush(); callers
+// flush, so that running out of memory there is an error they can report.
 class TextSink {
  public:
   explicit TextSink(std::u16string& out) : out_(out) {}
-  ~TextSink() { flush(); }
+  ~TextSink() {
+    try {
+      flush();
+    } catch (...) {  // a destructor must not throw; the text stays short
+    }
+  }
   TextSink(const TextSink&) = delete;
   TextSink& operator=(const TextSink&) = delete;
 
@@ -57,6 +62,7 @@ class TextSink {
     if (size < out_.size()) out_.resize(size);
   }
   void flush() {
+    if (pos_ == data_) return;
     const auto n = static_cast<std::size_t>(pos_ - data_);
     // Constructing a string costs less than growing an empty one.
     if (out_.empty()) out_ = std::u16string(data_, n);

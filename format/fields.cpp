@@ -32,7 +32,7 @@ std::u16string APTime(const DateTime& now, std::u16string_view code, Reporter& r
   if (hour >= 12) hour -= 12;  // noon and midnight both read 0
   xxStep(reporter, kWhere, [&] { out.number(hour, twoDigitHour(code) ? 2 : 1); });
   xxStep(reporter, kWhere, [&] { formatInto(out, now, restPattern(code)); });
-  out.flush();
+  xxStep(reporter, kWhere, [&] { out.flush(); });
   return text;
 }
 
@@ -53,7 +53,7 @@ std::u16string KTime(const DateTime& now, std::u16string_view code, Reporter& re
     out.number(hour < limit ? hour + 24 : hour, twoDigitHour(code) ? 2 : 1);
   });
   xxStep(reporter, kWhere, [&] { formatInto(out, now, restPattern(code)); });
-  out.flush();
+  xxStep(reporter, kWhere, [&] { out.flush(); });
   return text;
 }
 

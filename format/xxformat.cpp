@@ -99,10 +99,13 @@ bool expand(TextSink& out, std::u16string& key, std::u16string_view pattern, con
 ClockReading FromXXFToShowClk(std::u16string_view pattern, const DateTime& now, SystemResources& resources,
                               Reporter& reporter) {
   ClockReading reading{std::u16string(), timeKey(now, false)};
-  bool complete;
+  bool complete = true;
   {
     TextSink out(reading.text);
-    complete = expand(out, reading.timeKey, pattern, now, resources, reporter);
+    // Field errors never get here; what can is running out of memory while
+    // copying text, which ends the expansion with the text built so far.
+    xxStep(reporter, kProcedure, [&] { complete = expand(out, reading.timeKey, pattern, now, resources, reporter); });
+    xxStep(reporter, kProcedure, [&] { out.flush(); });
   }
   // No report for a placeholder left open; the key stays as it was set.
   if (!complete) reading.text.assign(kOpenPlaceholder);
