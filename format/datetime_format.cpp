@@ -163,9 +163,7 @@ constexpr bool mayStartToken(char16_t c) {
 
 // With an AM/PM marker in the pattern the hour tokens count 1 to 12.
 bool hasAmPm(std::u16string_view p) {
-  bool any = false;
-  for (char16_t c : p) any |= (c | 0x20) == u'a';
-  if (!any) return false;
+  if (std::find_if(p.begin(), p.end(), [](char16_t c) { return (c | 0x20) == u'a'; }) == p.end()) return false;
   for (std::size_t i = 0; i < p.size();) {
     const Token t = lex(p, i);
     if (t.kind == Kind::AmPm) return true;

@@ -64,9 +64,7 @@ class TextSink {
   void flush() {
     if (pos_ == data_) return;
     const auto n = static_cast<std::size_t>(pos_ - data_);
-    // Constructing a string costs less than growing an empty one.
-    if (out_.empty()) out_ = std::u16string(data_, n);
-    else out_.append(data_, n);
+    out_.append(data_, n);
     pos_ = data_;
   }
 
