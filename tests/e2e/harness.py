@@ -281,6 +281,10 @@ class Run:
         if not PROBE_EXE.exists():
             raise RigError(f"{PROBE_EXE} is missing: build the win64 preset first")
         WORK.mkdir(parents=True, exist_ok=True)
+        # Logs of earlier runs stay for a while for a look after a failure.
+        for old in WORK.glob("run-*"):
+            if time.time() - old.stat().st_mtime > 6 * 3600:
+                shutil.rmtree(old, ignore_errors=True)
         cls.root = Path(tempfile.mkdtemp(prefix="run-", dir=WORK))
         cls.display = Display()
         cls.template = cls.root / "template"
@@ -292,7 +296,9 @@ class Run:
             cls.display.stop()
             cls.display = None
         if cls.root:
-            shutil.rmtree(cls.root, ignore_errors=True)
+            # The scenarios' logs stay; the prefixes are gone already.
+            shutil.rmtree(cls.template, ignore_errors=True)
+            print(f"e2e logs: {cls.root}")
             cls.root = None
 
 
@@ -390,6 +396,7 @@ class Scenario:
             subprocess.run(["xwd", "-root", "-silent", "-display", Run.display.name], stdout=f, timeout=30,
                            check=True)
         subprocess.run(["convert", str(raw), str(OUT / f"{name}.png")], timeout=60, check=True)
+        raw.unlink()
 
     def stop(self):
         for p in [self.probe, *self.extra_probes]:
