@@ -364,8 +364,11 @@ class Scenario:
 
     def tavo_command(self, *args, timeout=20):
         """Runs a second Tavo.exe with arguments and waits for it to end."""
-        return subprocess.run(["wine", str(TAVO_EXE), *args], env=self.env, stdout=self.log, stderr=self.log,
-                              timeout=timeout).returncode
+        try:
+            return subprocess.run(["wine", str(TAVO_EXE), *args], env=self.env, stdout=self.log, stderr=self.log,
+                                  timeout=timeout).returncode
+        except subprocess.TimeoutExpired:
+            raise AssertionError(f"Tavo.exe {' '.join(args)} did not end within {timeout}s") from None
 
     # ---- observation ----
 
