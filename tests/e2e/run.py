@@ -7,6 +7,7 @@ out/e2e/. The last line is "N passed, N failed".
 
 import argparse
 import os
+import signal
 import sys
 import time
 import unittest
@@ -31,6 +32,12 @@ def main():
     if args.k:
         loader.testNamePatterns = [p if "*" in p else f"*{p}*" for p in args.k]
     suite = loader.discover(str(HERE), pattern="test_*.py", top_level_dir=str(HERE))
+    # A terminated run still takes its display down (see the finally below);
+    # unittest passes KeyboardInterrupt through where it would swallow SystemExit.
+    def interrupted(signum, frame):
+        raise KeyboardInterrupt
+
+    signal.signal(signal.SIGTERM, interrupted)
     started = time.monotonic()
     try:
         result = unittest.TextTestRunner(verbosity=2 if args.v else 1, stream=sys.stdout).run(suite)
