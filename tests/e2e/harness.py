@@ -197,6 +197,7 @@ class Probe:
         self.proc = subprocess.Popen(["wine", str(PROBE_EXE)], env=env, stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=log)
         self.lines = queue.Queue()
+        self.late = 0
         threading.Thread(target=self._read, daemon=True).start()
         self.call("ping", timeout=30)
 
@@ -206,11 +207,19 @@ class Probe:
         self.lines.put(None)
 
     def call(self, *fields, timeout=10):
+        # Answers come in order: a late answer to an earlier call is not this one's.
+        while self.late:
+            try:
+                self.lines.get(timeout=timeout)
+                self.late -= 1
+            except queue.Empty:
+                raise RigError("probe is stuck") from None
         self.proc.stdin.write((encode_fields(fields) + "\n").encode("utf-8"))
         self.proc.stdin.flush()
         try:
             line = self.lines.get(timeout=timeout)
         except queue.Empty:
+            self.late += 1
             raise RigError(f"probe did not answer {fields[0]} within {timeout}s") from None
         if line is None:
             raise RigError("probe ended")
