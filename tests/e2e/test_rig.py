@@ -85,7 +85,7 @@ class Probe(ScenarioCase):
     def test_message_boxes_are_read_and_answered(self):
         p = self.probe
         p.call("alert", "エラー - Probe", "一行目\r\n二行目")
-        h, text = wait_until(lambda: (lambda r: r if r[0] != "0" else None)(p.call("msgbox", "エラー - Probe")), 5,
+        h, text = wait_until(lambda: (lambda r: r if r[1] else None)(p.call("msgbox", "エラー - Probe")), 5,
                              what="the box")
         self.assertEqual(text, "一行目\r\n二行目")
         p.call("press", h, "Cancel")

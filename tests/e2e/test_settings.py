@@ -115,6 +115,29 @@ class Settings(ScenarioCase):
                 if fake_time.startswith("2026-06-01 04"):
                     self.s.screenshot("extended_format")
 
+    def test_broken_extended_formats(self):
+        p = self.probe
+        p.reg_set("Plug in", "TavoXX", "1")
+        for pattern, report, clock in [
+            ("abc%h", None, "XXErr"),  # no closing "%": no report
+            ("%kkxh:nn%", "場所:KTime-XXModule", "3:10"),  # the limit hour is no digit
+        ]:
+            with self.subTest(pattern=pattern):
+                p.reg_set("Main", "XXFormat", pattern)
+                self.restart_tavo(fake_time="2026-01-18 03:10:00")
+                h = self.window(f"壊れた書式 {pattern}")
+                self.bring(h)
+                if report:
+                    # The box exists a moment before its text does.
+                    box, text = wait_until(lambda: (lambda r: r if r[1] else None)(
+                        p.call("msgbox", "エラー - Tavo")), 5, what="the error report")
+                    self.assertIn("エラー番号:13\r\n", text)
+                    self.assertIn(report, text)
+                    self.s.screenshot("error_report")
+                    p.call("press", box, "OK")
+                    wait_until(lambda: p.call("msgbox", "エラー - Tavo")[0] == "0", 5, what="the report to close")
+                self.assert_clock(h, f"壊れた書式 {pattern}", clock)
+
 
 if __name__ == "__main__":
     unittest.main()
