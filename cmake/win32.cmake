@@ -9,10 +9,10 @@ list(FILTER TAVO_WIN32_SOURCES EXCLUDE REGEX "_exe_win32\\.cpp$")
 # An interface library when there are no sources yet, so the tree always configures.
 if(TAVO_WIN32_SOURCES)
   add_library(tavo_win32 STATIC ${TAVO_WIN32_SOURCES})
-  target_link_libraries(tavo_win32 PUBLIC tavo_core user32 gdi32 winmm shell32 comdlg32 advapi32)
+  target_link_libraries(tavo_win32 PUBLIC tavo_core user32 gdi32 comctl32 imm32 winmm shell32 comdlg32 advapi32)
 else()
   add_library(tavo_win32 INTERFACE)
-  target_link_libraries(tavo_win32 INTERFACE tavo_core user32 gdi32 winmm shell32 comdlg32 advapi32)
+  target_link_libraries(tavo_win32 INTERFACE tavo_core user32 gdi32 comctl32 imm32 winmm shell32 comdlg32 advapi32)
 endif()
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/main/tavo_exe_win32.cpp)
