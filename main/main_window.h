@@ -165,6 +165,12 @@ class MainWindow {
   void optTaste_Click(int index);
   void chkRight_Click(bool ticked);
 
+  // The whole start-up: the hand-over, then, for the first instance only,
+  // Form_Load. False when this instance must end now; it has then read and
+  // written no setting. The view creates the window hidden and parked
+  // before, and shows, minimises and hides it after a true answer.
+  bool start(std::u16string_view commandText, Desktop& desktop, OtherInstance& other);
+
   const MainChoices& choices() const { return choices_; }
   int timerInterval() const { return timerInterval_; }  // what tmrMain runs at
 

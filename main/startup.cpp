@@ -1,6 +1,7 @@
 #include "main/startup.h"
 
 #include <optional>
+#include <utility>
 
 #include "format/xxformat.h"
 #include "main/cycle.h"
@@ -94,6 +95,32 @@ void LoadAlarmSet(Settings& settings, AppState& state) { loadAlarm(settings, sta
 
 PlugInFlags GetPlugIn(Settings& settings) { return plugIn(settings, nullptr); }
 
+MainSet readMainSet(Settings& settings, Scope& tolerant) {
+  MainSet m;
+  AppState state;
+  loadMain(settings, state, &tolerant);
+  m.clockRight = state.clockRight;
+  m.checkInterval = state.checkInterval;
+  tolerant.step([&] {
+    const std::int16_t taste = readInteger(settings, keys::kUserTaste);
+    if (taste != 0 && taste != 1) raise(err::kSubscript);
+    m.taste = taste;
+  });
+  return m;
+}
+
+void LoadAlarmSet(Settings& settings, AppState& state, Scope& tolerant) { loadAlarm(settings, state, &tolerant); }
+
+PlugInFlags GetPlugIn(Settings& settings, Scope& tolerant) { return plugIn(settings, &tolerant); }
+
+std::optional<std::u16string> standardPattern(Settings& settings, int taste, Scope& tolerant) {
+  NumbersOrDefault checked(settings.store(), tolerant);
+  Settings view(checked);
+  std::optional<std::u16string> pattern;
+  tolerant.step([&] { pattern = GetStdFormat(view, taste); });
+  return pattern;
+}
+
 void loadAtStartup(Settings& settings, AppState& state, Reporter& reporter) {
   Scope scope(reporter, std::u16string(kStartupLocation));
   loadMain(settings, state, &scope);
@@ -107,9 +134,7 @@ void loadAtStartup(Settings& settings, AppState& state, Reporter& reporter) {
     return;
   }
   auto taste = readOr(&scope, [&] { return readByte(settings, keys::kUserTaste); }, toByte(keys::kUserTaste.fallback));
-  NumbersOrDefault checked(settings.store(), scope);
-  Settings view(checked);
-  scope.step([&] { state.clockPattern = GetStdFormat(view, taste); });
+  if (auto pattern = standardPattern(settings, taste, scope)) state.clockPattern = std::move(*pattern);
 }
 
 }  // namespace tavo

@@ -7,6 +7,7 @@ namespace tavo {
 
 std::optional<std::u16string> MemoryStore::read(std::u16string_view app, std::u16string_view section,
                                                 std::u16string_view key) {
+  ++readCount;
   if (failReads) raise(err::kStore, u"設定を読み込めません (試験用の失敗)");
   const auto s = sections_.find({lowerAscii(app), lowerAscii(section)});
   if (s == sections_.end()) return std::nullopt;

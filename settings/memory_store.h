@@ -30,6 +30,8 @@ class MemoryStore : public Store {
   bool failReads = false;
   // Successful writes and erases, to check that a value is written once and at once.
   int writeCount = 0;
+  // Reads asked for, failed ones included, to check that nothing is read.
+  int readCount = 0;
 
  private:
   struct Value {
