@@ -1,38 +1,45 @@
-// Tavo.exe: a hidden main window whose timer runs the caption clock cycle.
+// Tavo.exe: start-up hand-over between instances, the main window and the
+// message loop whose timer runs the caption clock cycle.
 #include <windows.h>
 
 #include <cstdint>
 #include <exception>
+#include <string>
 #include <utility>
 
 #include "base/report.h"
 #include "main/app_state.h"
 #include "main/cycle.h"
-#include "main/startup.h"
+#include "main/main_window.h"
+#include "main/main_window_win32.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/ports_win32.h"
 #include "platform/win32/registry_store_win32.h"
 #include "platform/win32/system_resources_win32.h"
+#include "platform/win32/view_win32.h"
+#include "platform/win32/wide_win32.h"
 #include "settings/store.h"
 
 namespace tavo {
 namespace {
 
-// A second Tavo finds the first by this class and title.
-constexpr wchar_t kMainClass[] = L"ThunderRT6FormDC";
-constexpr wchar_t kMainTitle[] = L"Tavo";
-constexpr UINT_PTR kMainTimerId = 1;  // tmrMain
-
-// The hourly signals and the alarm are not built yet; the cycle already
-// decides when they are due.
+// The hourly signals and the alarm plug in here once they exist; the cycle
+// already decides when they are due.
 class QuietSignals : public TimeSignals {
  public:
   void ChkPika(std::uint8_t) override {}
   void ChkAlarm() override {}
 };
 
-// Per-monitor v2 where the system has it (Windows 10 1703 on); older systems
-// keep their default and still run Tavo.
+// What a second instance does to the first one's window.
+class Win32OtherInstance : public OtherInstance {
+ public:
+  void postClose(WindowHandle w) override { PostMessageW(reinterpret_cast<HWND>(w), WM_CLOSE, 0, 0); }
+  void showNormal(WindowHandle w) override { ShowWindow(reinterpret_cast<HWND>(w), SW_SHOWNORMAL); }
+};
+
+// Per-monitor v2 where the system has it and the manifest did not already
+// set it; older systems keep their default and still run Tavo.
 void becomeDpiAware() {
   using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
   HMODULE user = GetModuleHandleW(L"user32.dll");
@@ -48,80 +55,35 @@ class TavoApp {
       : settings_(store_),
         boxes_(prompt_),
         reporter_(boxes_, buildVersion()),
-        cycle_(state_, desktop_, clock_, resources_, reporter_, signals_) {}
+        cycle_(state_, desktop_, clock_, resources_, reporter_, signals_),
+        view_(reporter_),
+        main_(view_, state_, settings_, reporter_, host_, sound_, shell_, cycle_) {}
 
-  int run(HINSTANCE instance) {
-    if (!createMainWindow(instance)) return 1;
-    shell_.setOwner(reinterpret_cast<WindowHandle>(window_));
-    loadAtStartup(settings_, state_, reporter_);
-    // The timer starts only now: no tick runs before the settings are in memory.
-    SetTimer(window_, kMainTimerId, static_cast<UINT>(state_.checkInterval), nullptr);
+  int run(HINSTANCE instance, std::u16string_view commandText) {
+    // Before anything else, and before any setting is read: a second Tavo
+    // hands over to the first and ends.
+    Win32OtherInstance other;
+    if (!handOver(decideStart(commandText, host_, desktop_), desktop_, other)) return 0;
+
+    if (!view_.create(instance)) return 1;
+    view_.attach(main_);
+    const auto window = reinterpret_cast<WindowHandle>(view_.hwnd());
+    shell_.setOwner(window);
+    prompt_.setOwner(window);
+    view_.setTimerHandler(win32::kMainTimerId, [this] {
+      guarded(u"frmMain!tmrMain_Timer", [&] { cycle_.tmrMain_Timer(); });
+    });
+
+    view_.park();
+    main_.Form_Load();  // caption, settings, pattern; starts tmrMain
+    view_.settle();
+
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) win32::dispatchFormMessage(msg);
     return static_cast<int>(msg.wParam);
   }
 
  private:
-  bool createMainWindow(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &TavoApp::proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kMainClass;
-    if (!RegisterClassExW(&wc)) return false;
-    // Created without WS_VISIBLE: the window stays hidden.
-    window_ = CreateWindowExW(0, kMainClass, kMainTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
-                              this);
-    return window_ != nullptr;
-  }
-
-  static LRESULT CALLBACK proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_NCCREATE) {
-      auto* self = static_cast<TavoApp*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-      SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TavoApp*>(GetWindowLongPtrW(w, GWLP_USERDATA));
-    return self ? self->handle(w, m, wp, lp) : DefWindowProcW(w, m, wp, lp);
-  }
-
-  LRESULT handle(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    switch (m) {
-      case WM_TIMER:
-        if (wp == kMainTimerId) {
-          guarded(u"frmMain!tmrMain_Timer", [&] { cycle_.tmrMain_Timer(); });
-          return 0;
-        }
-        break;
-      case WM_CLOSE:
-        DestroyWindow(w);
-        return 0;
-      case WM_ENDSESSION:
-        // The session ends without WM_DESTROY: leave no frozen clock behind.
-        if (wp) leave();
-        return 0;
-      case WM_DESTROY:
-        KillTimer(w, kMainTimerId);
-        leave();
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(w, m, wp, lp);
-  }
-
-  // The window that carries the clock gets its own title back, once.
-  void leave() {
-    if (left_) return;
-    left_ = true;
-    guarded(u"frmMain_Unload", [&] { cycle_.restoreCurrent(); });
-  }
-
   // No exception may unwind through the window procedure into the system.
   template <class F>
   void guarded(std::u16string_view location, F&& f) {
@@ -138,22 +100,25 @@ class TavoApp {
   win32::Win32Prompt prompt_;
   Boxes boxes_;
   Reporter reporter_;
+  win32::Win32Host host_;
   win32::Win32Desktop desktop_;
   win32::Win32Clock clock_;
+  win32::Win32Sound sound_;
   win32::Win32Shell shell_;
   win32::Win32SystemResources resources_;
   QuietSignals signals_;
   AppState state_;
   CaptionCycle cycle_;
-  HWND window_ = nullptr;
-  bool left_ = false;
+  win32::MainWindowView view_;
+  MainWindow main_;
 };
 
 }  // namespace
 }  // namespace tavo
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   tavo::becomeDpiAware();
   static tavo::TavoApp app;  // lives as long as the program
-  return app.run(instance);
+  const wchar_t* text = commandLine ? commandLine : L"";
+  return app.run(instance, tavo::win32::fromWide(text, wcslen(text)));
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/report.h"
+#include "platform/win32/view_win32.h"
 #include "platform/win32/wide_win32.h"
 
 namespace tavo::win32 {
@@ -35,7 +36,9 @@ void Win32Shell::open(std::u16string_view file, std::u16string_view arguments) {
 
 int Win32Prompt::messageBox(std::u16string_view text, std::u16string_view title, unsigned flags) {
   std::wstring t = wide(text), c = wide(title);
-  return MessageBoxW(toHwnd(owner_), t.c_str(), c.c_str(), flags);
+  // A hidden owner (the parked main window) would place the box off the screen.
+  HWND owner = owner_ && IsWindowVisible(toHwnd(owner_)) ? toHwnd(owner_) : nullptr;
+  return MessageBoxW(owner, t.c_str(), c.c_str(), flags);
 }
 
 void Win32Pump::yield() {
@@ -45,8 +48,8 @@ void Win32Pump::yield() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    // Forms keep their keys (F1, Tab, Enter, Esc) while a signal yields.
+    dispatchFormMessage(msg);
   }
 }
 

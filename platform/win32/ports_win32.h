@@ -30,6 +30,7 @@ class Win32Shell : public Shell {
 
 class Win32Prompt : public Prompt {
  public:
+  // Boxes are owned by this window while it is visible.
   void setOwner(WindowHandle owner) { owner_ = owner; }
   int messageBox(std::u16string_view text, std::u16string_view title, unsigned flags) override;
 

@@ -333,6 +333,11 @@ void Form::layout() {
   DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
   DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE));
   SIZE s = windowSizeForClient(pxX(clientWidthTwips_), pxY(clientHeightTwips_), style, exStyle, dpi_.y);
+  if (IsIconic(window_)) {
+    // Sizing a minimised window would size its icon: size it when restored.
+    resizePending_ = true;
+    return;
+  }
   SetWindowPos(window_, nullptr, 0, 0, s.cx, s.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -414,6 +419,10 @@ LRESULT CALLBACK Form::proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT Form::handle(UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_SIZE && wp != SIZE_MINIMIZED && resizePending_) {
+    resizePending_ = false;
+    layout();
+  }
   if (std::optional<LRESULT> r = onMessage(m, wp, lp)) return *r;
   switch (m) {
     case DM_GETDEFID: {

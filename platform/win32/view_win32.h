@@ -210,6 +210,7 @@ class Form {
   HFONT bold_ = nullptr;
   int clientWidthTwips_ = 0, clientHeightTwips_ = 0;
   bool modal_ = false;
+  bool resizePending_ = false;  // a DPI change met the window minimised
   bool modalDone_ = false;
   int modalResult_ = 0;
 };
