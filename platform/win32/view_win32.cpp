@@ -339,6 +339,14 @@ void Form::layout() {
     return;
   }
   SetWindowPos(window_, nullptr, 0, 0, s.cx, s.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The frame the system really draws may differ from the one computed
+  // (older systems, a DPI the frame has not followed yet): correct by what
+  // the client area came out as.
+  RECT client{};
+  GetClientRect(window_, &client);
+  int dx = pxX(clientWidthTwips_) - client.right, dy = pxY(clientHeightTwips_) - client.bottom;
+  if (dx || dy)
+    SetWindowPos(window_, nullptr, 0, 0, s.cx + dx, s.cy + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::clickFromKeyboard(int id) {
