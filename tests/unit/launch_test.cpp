@@ -1,0 +1,99 @@
+// Splitting stored command lines and choosing between sound and shell.
+#include "main/launch.h"
+
+#include <gtest/gtest.h>
+
+#include "base/text.h"
+#include "launch_fakes.h"
+#include "platform/fake/fake_prompt.h"
+
+namespace tavo {
+namespace {
+
+struct Reports {
+  fake::FakePrompt prompt;
+  Boxes boxes{prompt};
+  Reporter reporter{boxes, Version{1, 70, 1}};
+};
+
+TEST(SplitCmdLine, Table) {
+  struct Case {
+    std::u16string_view text, program, arguments;
+  };
+  const Case cases[] = {
+      {u"", u"", u""},
+      {u"   ", u"", u""},
+      {u"chime.wav", u"chime.wav", u""},
+      {u"  chime.wav   /w  ", u"chime.wav", u"/w"},
+      {u"a  b   c", u"a", u"b   c"},
+      // Unquoted: a path with a blank is cut at the blank.
+      {u"C:\\Program Files\\x.exe -q", u"C:\\Program", u"Files\\x.exe -q"},
+      {u"\"C:\\Program Files\\x.exe\" -q  \"y z\"", u"C:\\Program Files\\x.exe", u"-q  \"y z\""},
+      {u"\"C:\\音 楽\\鳩.wav\"/W", u"C:\\音 楽\\鳩.wav", u"/W"},
+      {u"\" spaced \"  arg ", u"spaced", u"arg"},
+      {u"\"unterminated path with blanks ", u"unterminated path with blanks", u""},
+      {u"\"", u"", u""},
+      {u"\"\" /w", u"", u"/w"},
+      {u"a\"b c\"", u"a\"b", u"c\""},
+      {u"\tx.wav\t", u"\tx.wav\t", u""},  // only blanks are trimmed
+  };
+  Reports r;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(utf8(c.text));
+    CmdLine cmd{std::u16string(c.text), u"left over"};
+    SplitCmdLine(cmd, r.reporter);
+    EXPECT_EQ(cmd.program, c.program);
+    EXPECT_EQ(cmd.arguments, c.arguments);
+  }
+  EXPECT_TRUE(r.prompt.shown.empty());
+}
+
+TEST(PlayAlarmFile, WaveOrShell) {
+  struct Case {
+    std::u16string_view commandLine, action;  // action "" = nothing at all
+  };
+  const Case cases[] = {
+      {u"c:\\a.wav", u"wave async c:\\a.wav"},
+      {u"c:\\a.WaV /W", u"wave sync c:\\a.WaV"},
+      {u"\"c:\\my files\\a.wav\"  /w ", u"wave sync c:\\my files\\a.wav"},
+      {u"c:\\a.wav /w now", u"wave async c:\\a.wav"},
+      {u"c:\\a.wav -w", u"wave async c:\\a.wav"},
+      {u".wav", u"wave async .wav"},
+      {u"c:\\a.wave", u"open c:\\a.wave|"},
+      {u"c:\\a.wav.txt /w", u"open c:\\a.wav.txt|/w"},
+      {u"notepad.exe c:\\memo.txt", u"open notepad.exe|c:\\memo.txt"},
+      {u"\"C:\\Program Files\\x.exe\" \"arg one\"", u"open C:\\Program Files\\x.exe|\"arg one\""},
+      {u"\"C:\\Tavo\\TavoHELP\\index.html\"", u"open C:\\Tavo\\TavoHELP\\index.html|"},
+      {u"   ", u""},
+      {u"\"\" /w", u""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(utf8(c.commandLine));
+    Reports r;
+    fake::LaunchLog log;
+    fake::LogSound sound(log);
+    fake::LogShell shell(log);
+    PlayAlarmFile(c.commandLine, sound, shell, r.reporter);
+    if (c.action.empty()) {
+      EXPECT_TRUE(log.empty());
+    } else {
+      EXPECT_EQ(log, fake::LaunchLog{std::u16string(c.action)});
+    }
+    EXPECT_TRUE(r.prompt.shown.empty());
+  }
+}
+
+TEST(PlayAlarmFile, FailingSoundIsReportedUnderItsLocation) {
+  Reports r;
+  fake::LaunchLog log;
+  fake::LogSound sound(log);
+  fake::LogShell shell(log);
+  sound.failWith = err::kFileNotFound;
+  PlayAlarmFile(u"a.wav", sound, shell, r.reporter);
+  ASSERT_EQ(r.prompt.shown.size(), 1u);
+  EXPECT_TRUE(r.prompt.shown[0].text.starts_with(u"エラー番号:53\r\n場所:mdlPub!PlayAlarmFile1.70.0001"));
+  EXPECT_TRUE(log.empty()) << "a wave file is never handed to the shell";
+}
+
+}  // namespace
+}  // namespace tavo
