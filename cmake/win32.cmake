@@ -19,27 +19,27 @@ endif()
 # monitor, common controls 6, asInvoker) and VERSIONINFO, all from the one
 # project version.
 enable_language(RC)
+# As the about box shows it: 1.63.2485.
+set(_minor ${PROJECT_VERSION_MINOR})
+set(_patch ${PROJECT_VERSION_PATCH})
+string(LENGTH "${_minor}" _len)
+if(_len LESS 2)
+  set(_minor "0${_minor}")
+endif()
+string(LENGTH "${_patch}" _len)
+if(_len LESS 4)
+  math(EXPR _pad "4 - ${_len}")
+  string(REPEAT "0" ${_pad} _zeros)
+  set(_patch "${_zeros}${_patch}")
+endif()
+set(TAVO_VERSION_TEXT ${PROJECT_VERSION_MAJOR}.${_minor}.${_patch})
+
 function(tavo_add_resources target description)
   set(RES_NAME ${target})
   set(RES_DESCRIPTION "${description}")
   set(RES_ICON ${CMAKE_SOURCE_DIR}/res/tavo.ico)
   set(RES_VERSION_QUAD ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.${PROJECT_VERSION_PATCH})
-  # As the about box shows it: 1.63.2485.
-  string(LENGTH "${PROJECT_VERSION_MINOR}" minor_len)
-  string(LENGTH "${PROJECT_VERSION_PATCH}" patch_len)
-  set(minor ${PROJECT_VERSION_MINOR})
-  set(patch ${PROJECT_VERSION_PATCH})
-  if(minor_len LESS 2)
-    math(EXPR pad_len "2 - ${minor_len}")
-    string(REPEAT "0" ${pad_len} pad)
-    set(minor "${pad}${minor}")
-  endif()
-  if(patch_len LESS 4)
-    math(EXPR pad_len "4 - ${patch_len}")
-    string(REPEAT "0" ${pad_len} pad)
-    set(patch "${pad}${patch}")
-  endif()
-  set(RES_VERSION_TEXT ${PROJECT_VERSION_MAJOR}.${minor}.${patch})
+  set(RES_VERSION_TEXT ${TAVO_VERSION_TEXT})
   set(RES_MANIFEST ${CMAKE_BINARY_DIR}/generated/${target}.manifest)
   configure_file(${CMAKE_SOURCE_DIR}/res/app.manifest.in ${RES_MANIFEST} @ONLY)
   configure_file(${CMAKE_SOURCE_DIR}/res/app.rc.in ${CMAKE_BINARY_DIR}/generated/${target}.rc @ONLY)
@@ -60,4 +60,29 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/probe_win32.cpp)
   add_executable(tavo_probe tests/e2e/driver/probe_win32.cpp)
   target_link_libraries(tavo_probe PRIVATE tavo_win32)
   target_link_options(tavo_probe PRIVATE -municode)
+endif()
+
+# The release zip of this flavour: build/<flavour>/Tavo-<version>-<flavour>.zip.
+if(TARGET Tavo)
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "64")
+    set(TAVO_FLAVOUR win64)
+  else()
+    set(TAVO_FLAVOUR win32)
+  endif()
+  set(TAVO_ZIP ${CMAKE_BINARY_DIR}/Tavo-${PROJECT_VERSION}-${TAVO_FLAVOUR}.zip)
+  add_custom_target(package_zip
+    COMMAND ${CMAKE_COMMAND} -DZIP=${TAVO_ZIP} -DSTAGE=${CMAKE_BINARY_DIR}/package -DBIN_DIR=$<TARGET_FILE_DIR:Tavo>
+            -DHELP_DIR=${CMAKE_SOURCE_DIR}/help/TavoHELP -DREADME=${CMAKE_SOURCE_DIR}/res/readme.txt
+            -DVERSION_TEXT=${TAVO_VERSION_TEXT} -DFLAVOUR=${TAVO_FLAVOUR}
+            -DSTRIP=${CMAKE_STRIP} -P ${CMAKE_SOURCE_DIR}/cmake/package.cmake
+    BYPRODUCTS ${TAVO_ZIP}
+    VERBATIM)
+  add_dependencies(package_zip Tavo)
+  # Wavmend may be declared after this file: look for it once everything is read.
+  function(tavo_package_wavmend)
+    if(TARGET Wavmend)
+      add_dependencies(package_zip Wavmend)
+    endif()
+  endfunction()
+  cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL tavo_package_wavmend)
 endif()
