@@ -1,0 +1,414 @@
+// The details dialog without its window: what it shows for a store, what its
+// boxes change at once, what OK checks and stores, and the file choosers.
+#include "dialogs/details.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "dialogs_fixture.h"
+#include "main/startup.h"
+
+namespace tavo {
+namespace {
+
+using namespace details;
+using namespace std::literals;
+
+class FakeFiles : public FileOpenDialog {
+ public:
+  std::optional<std::u16string> choose(const BrowseRequest& request, std::u16string_view initialFile) override {
+    requests.push_back(request);
+    initialFiles.emplace_back(initialFile);
+    if (broken) raise(err::kInvalidArgument);
+    return answer;
+  }
+  std::optional<std::u16string> answer;  // nullopt: the user cancels
+  bool broken = false;
+  std::vector<BrowseRequest> requests;
+  std::vector<std::u16string> initialFiles;
+};
+
+class DetailsDialogTest : public ::testing::Test, protected test::Boxed {
+ protected:
+  void set(const KeyDef& key, std::u16string_view value) { store.inner.write(kAppName, key.section, key.name, value); }
+  std::optional<std::u16string> stored(const KeyDef& key) { return store.inner.read(kAppName, key.section, key.name); }
+  DetailsDialog& open() {
+    dialog.emplace(settings, state, reporter, files);
+    dialog->open();
+    return *dialog;
+  }
+  // The user types into a box and leaves it.
+  void type(int index, std::u16string text) {
+    dialog->setText(index, std::move(text));
+    dialog->txtEtc_LostFocus(index);
+  }
+
+  test::LoggingStore store;
+  Settings settings{store};
+  AppState state;
+  FakeFiles files;
+  std::optional<DetailsDialog> dialog;
+};
+
+TEST_F(DetailsDialogTest, FreshStoreOpensWithTheDefaults) {
+  auto& d = open();
+  const std::uint8_t show[] = {0, 1, 0, 0, 1, 1};
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(d.chkShow(i).value, show[i]) << "chkShow " << i;
+    EXPECT_TRUE(d.chkShow(i).enabled) << "chkShow " << i;
+  }
+  const std::uint8_t etc[] = {1, 0, 0, 0, 0};
+  const bool etcEnabled[] = {true, true, true, false, true};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(d.chkEtc(i).value, etc[i]) << "chkEtc " << i;
+    EXPECT_EQ(d.chkEtc(i).enabled, etcEnabled[i]) << "chkEtc " << i;
+  }
+  EXPECT_EQ(d.txtEtc(kCount), u"10");
+  EXPECT_EQ(d.txtEtc(kHour), u"17");
+  EXPECT_EQ(d.txtEtc(kMinute), u"57");
+  EXPECT_EQ(d.txtEtc(kMessage), u"時間だよ(^^)");
+  EXPECT_FALSE(d.cmdWavSetEnabled(kChime));
+  EXPECT_TRUE(d.cmdWavSetEnabled(kCallMe));
+  EXPECT_TRUE(prompt.shown.empty());
+  EXPECT_TRUE(store.log.empty()) << "opening writes nothing";
+}
+
+TEST_F(DetailsDialogTest, OpeningReloadsTheAlarmSettingsFirst) {
+  set(keys::kAlarm, u"1");
+  set(keys::kAlarmTime, u"06:18");
+  set(keys::kAlarmMessage, u"お茶");
+  set(keys::kEqualSeparate, u"0");
+  state.alarmTime = u"23:59";  // stale in-memory values
+  state.equalSeparate = 1;
+  auto& d = open();
+  EXPECT_EQ(d.chkEtc(kAlarm).value, 1);
+  EXPECT_EQ(d.txtEtc(kHour), u"06");
+  EXPECT_EQ(d.txtEtc(kMinute), u"18");
+  EXPECT_EQ(d.txtEtc(kMessage), u"お茶");
+  EXPECT_EQ(d.chkShow(kEqual).value, 0);
+  EXPECT_EQ(state.equalSeparate, 0);
+}
+
+TEST_F(DetailsDialogTest, LoadRunsTheClickBehaviours) {
+  set(keys::kTimePipo, u"1");
+  auto& chime = open();
+  EXPECT_TRUE(chime.chkEtc(kHato).enabled);
+  EXPECT_TRUE(chime.cmdWavSetEnabled(kChime));
+
+  // The alarm on with no time in memory: the boxes get noon.
+  set(keys::kAlarm, u"1");
+  set(keys::kAlarmTime, u"");
+  auto& alarm = open();
+  EXPECT_EQ(alarm.txtEtc(kHour), u"12");
+  EXPECT_EQ(alarm.txtEtc(kMinute), u"00");
+  EXPECT_EQ(state.alarmOn, 1);
+
+  // The stored count is loaded after the shake box, so it wins over its "10".
+  set(keys::kTimeFuru, u"1");
+  set(keys::kTimeFuruCount, u"");
+  EXPECT_EQ(open().txtEtc(kCount), u"");
+}
+
+TEST_F(DetailsDialogTest, AnAlarmTimeOfAnotherFormSplitsBadly) {
+  set(keys::kAlarm, u"1");
+  set(keys::kAlarmTime, u"7:05");
+  auto& d = open();
+  EXPECT_EQ(d.txtEtc(kHour), u"7:");
+  EXPECT_EQ(d.txtEtc(kMinute), u"05");
+  // OK takes the box as leaving it would: no number, so "10".
+  d.cmdSet_Click(0);
+  EXPECT_EQ(stored(keys::kAlarmTime), u"10:05");
+  EXPECT_EQ(state.alarmTime, u"10:05");
+}
+
+TEST_F(DetailsDialogTest, ABadStoredFlagIsReportedAndShownAsItsDefault) {
+  set(keys::kShowDate, u"99999");  // overflows a 16-bit integer
+  set(keys::kTimePika, u"2");  // a number but not 1: off
+  set(keys::kAlarm, u"x");     // breaks the reload before the dialog
+  auto& d = open();
+  EXPECT_EQ(d.chkShow(kDate).value, 1);
+  EXPECT_EQ(d.chkEtc(kPika).value, 0);
+  EXPECT_EQ(reports(kOpenLocation), 2);
+  EXPECT_EQ(d.txtEtc(kHour), u"") << "the reload stopped before the alarm time";
+}
+
+TEST_F(DetailsDialogTest, LeavingABoxNormalisesIt) {
+  struct Case {
+    int box;
+    std::u16string_view typed, left;
+  } const cases[] = {
+      {kHour, u"7", u"07"},    {kHour, u"30", u"06"},   {kHour, u"24", u"00"},   {kHour, u"23", u"23"},
+      {kHour, u"ab", u"10"},   {kHour, u"", u"10"},     {kHour, u"-5", u"-5"},   {kHour, u"9 ", u"9 "},
+      {kMinute, u"75", u"15"}, {kMinute, u"60", u"00"}, {kMinute, u"59", u"59"}, {kMinute, u"5", u"05"},
+      {kMinute, u"", u"10"},   {kCount, u"ab", u"10"},  {kCount, u"", u"10"},    {kCount, u"99", u"99"},
+      {kCount, u"-5", u"-5"},  {kMessage, u"", u""},    {kMessage, u"ab", u"ab"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(normalized(c.box, c.typed), c.left) << c.box << " " << utf8(c.typed);
+  open();
+  type(kHour, u"30");
+  EXPECT_EQ(dialog->txtEtc(kHour), u"06");
+}
+
+TEST_F(DetailsDialogTest, WholeNumbers) {
+  struct Case {
+    std::u16string_view text;
+    std::int16_t whole;
+  } const cases[] = {
+      {u"5", 1},  {u"05", 1},  {u"10", 1}, {u"1.", 0}, {u"-5", 0},   {u" 5", 0},  {u"5 ", 0},
+      {u"", 0},   {u" ", 0},   {u"ab", 0}, {u"+5", 0}, {u"1e3", 0}, {u"&H1", 0}, {u"1\t", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsWholeNumber(c.text), c.whole) << utf8(c.text);
+}
+
+TEST_F(DetailsDialogTest, OkSavesEveryValueInItsOrder) {
+  auto& d = open();
+  d.clickShow(kSecond);
+  d.clickEtc(kAlarm);
+  d.setText(kMessage, u"");  // stored empty, neither trimmed nor checked
+  d.cmdSet_Click(0);
+  const std::vector<std::u16string> expected = {
+      u"EqualSeparate=1", u"24h=1",      u"ShowDate=1",      u"ShowDay=0",   u"ShowSecond=1",
+      u"ShowYear=0",      u"TimePika=1", u"TimeFuru=0",      u"TimeFuruCount=10", u"TimePipo=0",
+      u"PipoHato=0",      u"Alarm=1",    u"AlarmTime=17:57", u"AlarmMessage=",
+  };
+  EXPECT_EQ(store.log, expected);
+  EXPECT_TRUE(prompt.shown.empty());
+  EXPECT_TRUE(d.closed());
+  EXPECT_EQ(state.alarmOn, 1);
+  EXPECT_EQ(state.alarmTime, u"17:57");
+  EXPECT_EQ(state.alarmMessage, u"");
+  EXPECT_EQ(state.clockPattern, u"%h:nn:ss%,%mmm%,%d%");
+}
+
+TEST_F(DetailsDialogTest, OkChecksTheCount) {
+  struct Case {
+    std::u16string_view count;
+    bool bad;
+    std::u16string_view stored;
+  } const cases[] = {
+      {u"", true, u"10"},  {u"1.", true, u"10"},  {u"-5", true, u"10"},
+      {u" 5", false, u"5"}, {u"05", false, u"05"}, {u"7 ", false, u"7"},
+  };
+  for (const auto& c : cases) {
+    prompt.shown.clear();
+    set(keys::kTimeFuru, u"1");
+    auto& d = open();
+    d.setText(kCount, std::u16string(c.count));
+    d.cmdSet_Click(0);
+    EXPECT_EQ(stored(keys::kTimeFuruCount), c.stored) << utf8(c.count);
+    EXPECT_EQ(stored(keys::kTimeFuru), c.bad ? u"0" : u"1") << utf8(c.count);
+    ASSERT_EQ(prompt.shown.size(), c.bad ? 1u : 0u) << utf8(c.count);
+    if (c.bad) {
+      EXPECT_EQ(prompt.shown[0].text, kBadCountText);
+      EXPECT_EQ(prompt.shown[0].title, u"エラー - Tavo");
+      EXPECT_EQ(prompt.shown[0].flags, 0x1030u);
+    }
+  }
+}
+
+TEST_F(DetailsDialogTest, OkChecksTheTimeEvenWithTheAlarmOff) {
+  auto& d = open();
+  type(kHour, u"-5");
+  EXPECT_EQ(d.txtEtc(kHour), u"-5");
+  d.setText(kCount, u"x");  // the shake is off, the count is still checked
+  d.cmdSet_Click(0);
+  ASSERT_EQ(prompt.shown.size(), 2u);
+  EXPECT_EQ(prompt.shown[0].text, kBadCountText);
+  EXPECT_EQ(prompt.shown[1].text, kBadTimeText);
+  EXPECT_EQ(prompt.shown[1].flags, 0x1030u);
+  EXPECT_EQ(stored(keys::kAlarm), u"0");
+  EXPECT_EQ(stored(keys::kAlarmTime), u"12:00");
+}
+
+TEST_F(DetailsDialogTest, ABadTimeSwitchesTheAlarmOff) {
+  auto& d = open();
+  d.clickEtc(kAlarm);
+  d.setText(kMinute, u"3 ");  // not left: a blank is no whole number
+  d.cmdSet_Click(0);
+  EXPECT_EQ(state.alarmOn, 0);
+  EXPECT_EQ(stored(keys::kAlarm), u"0");
+  EXPECT_EQ(state.alarmTime, u"12:00");
+}
+
+// Enter presses OK while the hour box still has the focus: the box is taken
+// as leaving it would leave it, not stored as an hour that never comes.
+TEST_F(DetailsDialogTest, OkNormalisesTheTimeBoxesStillBeingEdited) {
+  struct Case {
+    std::u16string_view hour, minute, stored;
+  } const cases[] = {
+      {u"25", u"75", u"01:15"}, {u"7", u"5", u"07:05"}, {u"", u"30", u"10:30"}, {u"23", u"59", u"23:59"},
+  };
+  for (const auto& c : cases) {
+    prompt.shown.clear();
+    auto& d = open();
+    d.setEtc(kAlarm, 1);
+    d.setText(kHour, std::u16string(c.hour));
+    d.setText(kMinute, std::u16string(c.minute));
+    d.cmdSet_Click(0);
+    EXPECT_EQ(stored(keys::kAlarmTime), c.stored) << utf8(c.hour);
+    EXPECT_EQ(stored(keys::kAlarm), u"1") << utf8(c.hour);
+    EXPECT_TRUE(prompt.shown.empty()) << utf8(c.hour);
+  }
+}
+
+TEST_F(DetailsDialogTest, TheExtendedFormatKeepsItsPatternAndTheDisplayBoxes) {
+  set(keys::kTavoXX, u"1");
+  set(keys::kShowSecond, u"1");
+  set(keys::kShowDate, u"0");
+  state.plugInFlags.tavoXX = 1;
+  state.clockPattern = u"%xx%";
+  auto& d = open();
+  for (int i = kSecond; i <= k24h; ++i) EXPECT_FALSE(d.chkShow(i).enabled) << i;
+  EXPECT_TRUE(d.chkShow(kEqual).enabled);
+  d.cmdSet_Click(0);
+  EXPECT_EQ(stored(keys::kShowSecond), u"1");
+  EXPECT_EQ(stored(keys::kShowDate), u"0");
+  EXPECT_EQ(state.clockPattern, u"%xx%");
+}
+
+TEST_F(DetailsDialogTest, ThePatternFollowsTheStoredTaste) {
+  set(keys::kUserTaste, u"1");
+  set(keys::kShowDay, u"1");
+  open().cmdSet_Click(0);
+  EXPECT_EQ(state.clockPattern, u"%h:nn%,%m%/%d%,%aaa%");
+}
+
+TEST_F(DetailsDialogTest, CancelAndCloseStoreNothing) {
+  auto& d = open();
+  d.clickEtc(kAlarm);
+  d.clickShow(kEqual);
+  EXPECT_EQ(state.alarmOn, 1) << "in force while the dialog is open";
+  EXPECT_EQ(state.equalSeparate, 0);
+  d.cmdSet_Click(1);
+  EXPECT_TRUE(d.closed());
+  EXPECT_EQ(state.alarmOn, 0);
+  EXPECT_EQ(state.equalSeparate, 1);
+  EXPECT_TRUE(store.log.empty());
+
+  auto& closing = open();
+  closing.clickEtc(kAlarm);
+  closing.close();
+  EXPECT_TRUE(closing.closed());
+  EXPECT_EQ(state.alarmOn, 1) << "the window's close command reloads nothing";
+  EXPECT_TRUE(store.log.empty());
+}
+
+TEST_F(DetailsDialogTest, ChimeBoxEnablesItsFileAndCuckoo) {
+  auto& d = open();
+  d.clickEtc(kPipo);
+  EXPECT_TRUE(d.chkEtc(kHato).enabled);
+  EXPECT_TRUE(d.cmdWavSetEnabled(kChime));
+  d.clickEtc(kPipo);
+  EXPECT_FALSE(d.chkEtc(kHato).enabled);
+  EXPECT_FALSE(d.cmdWavSetEnabled(kChime));
+  d.setText(kCount, u"");
+  d.clickEtc(kFuru);
+  EXPECT_EQ(d.txtEtc(kCount), u"10");
+}
+
+TEST_F(DetailsDialogTest, AFailedWriteIsReportedOnceAndTheRestIsSaved) {
+  store.failKey = u"ShowDay";
+  auto& d = open();
+  d.cmdSet_Click(0);
+  EXPECT_EQ(reports(kSetLocation), 1);
+  EXPECT_EQ(stored(keys::kShowDay), std::nullopt);
+  EXPECT_EQ(stored(keys::kAlarmMessage), u"時間だよ(^^)");
+  EXPECT_TRUE(d.closed());
+}
+
+TEST_F(DetailsDialogTest, ChosenFilesAreStoredAtOnceQuotedWhenTheyHoldABlank) {
+  set(keys::kTimePipo, u"1");
+  auto& d = open();
+  d.setWindow(0x1234, 0x400000);
+  files.answer = u"C:\\My Sounds\\chime.wav";
+  d.cmdWavSet_Click(kChime);
+  EXPECT_EQ(stored(keys::kWaveFilePath1), u"\"C:\\My Sounds\\chime.wav\"");
+  files.answer = u"C:\\Media\\call.exe";
+  d.cmdWavSet_Click(kCallMe);
+  EXPECT_EQ(stored(keys::kWaveFilePath2), u"C:\\Media\\call.exe");
+  d.cmdSet_Click(1);
+  EXPECT_EQ(stored(keys::kWaveFilePath1), u"\"C:\\My Sounds\\chime.wav\"") << "Cancel keeps the chosen file";
+
+  ASSERT_EQ(files.requests.size(), 2u);
+  const auto& chime = files.requests[0];
+  EXPECT_EQ(chime.ownerWindow, 0x1234u);
+  EXPECT_EQ(chime.instance, 0x400000u);
+  EXPECT_EQ(chime.title, u"ファイルの参照 - ぴぽんと");
+  EXPECT_EQ(chime.filter, u"WaveFile (*.wav)\0*.WAV\0\0"sv);
+  const auto& callMe = files.requests[1];
+  EXPECT_EQ(callMe.title, u"ファイルの参照 - Call Me");
+  EXPECT_EQ(callMe.filter,
+            u"Wave (*.wav)\0*.WAV\0Executable (*.exe;.com;.bat)\0*.EXE;*.COM;*.BAT\0All Files (*.*)\0*.*\0\0"sv);
+  EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(DetailsDialogTest, TheChooserStartsAtTheStoredProgramPart) {
+  struct Case {
+    std::u16string_view stored, start;
+  } const cases[] = {
+      {u"\"C:\\My Sounds\\a.wav\" /w", u"C:\\My Sounds\\a.wav"},
+      {u"C:\\My Sounds\\a.wav", u"C:\\My"},
+      {u"  C:\\a.wav  ", u"C:\\a.wav"},
+      {u"\"C:\\open quote.wav", u"C:\\open quote.wav"},
+      {u"", u""},
+  };
+  for (const auto& c : cases) {
+    files.initialFiles.clear();
+    set(keys::kWaveFilePath2, c.stored);
+    open().cmdWavSet_Click(kCallMe);
+    ASSERT_EQ(files.initialFiles.size(), 1u);
+    EXPECT_EQ(files.initialFiles[0], c.start) << utf8(c.stored);
+  }
+}
+
+TEST_F(DetailsDialogTest, CancellingTheChooserAsksWhetherToSwitchOff) {
+  set(keys::kTimePipo, u"1");
+  set(keys::kWaveFilePath1, u"C:\\a.wav");
+  set(keys::kWaveFilePath2, u"C:\\b.wav");
+  auto& d = open();
+  prompt.answers = {mb::kIdNo, mb::kIdYes, mb::kIdNo, mb::kIdYes};
+
+  d.cmdWavSet_Click(kChime);  // No: nothing changes
+  EXPECT_EQ(d.chkEtc(kPipo).value, 1);
+  d.cmdWavSet_Click(kChime);  // Yes: the chime box goes off, the stored file stays
+  EXPECT_EQ(d.chkEtc(kPipo).value, 0);
+  EXPECT_FALSE(d.cmdWavSetEnabled(kChime));
+  EXPECT_EQ(stored(keys::kWaveFilePath1), u"C:\\a.wav");
+  EXPECT_EQ(stored(keys::kTimePipo), u"1") << "reaches the store only through OK";
+
+  d.cmdWavSet_Click(kCallMe);  // No
+  EXPECT_EQ(stored(keys::kWaveFilePath2), u"C:\\b.wav");
+  d.cmdWavSet_Click(kCallMe);  // Yes: "Call Me" is cleared at once
+  EXPECT_EQ(stored(keys::kWaveFilePath2), u"");
+
+  ASSERT_EQ(prompt.shown.size(), 4u);
+  EXPECT_EQ(prompt.shown[0].text, u"ぴぽんとを OFF にしますか?");
+  EXPECT_EQ(prompt.shown[0].title, u"ぴぽんと");
+  EXPECT_EQ(prompt.shown[2].text, u"Call Me 機能を OFF にしますか?");
+  EXPECT_EQ(prompt.shown[2].title, u"Call Me");
+  for (const auto& box : prompt.shown) EXPECT_EQ(box.flags, 0x124u) << "question, Yes/No, No by default";
+}
+
+TEST_F(DetailsDialogTest, AChooserThatCannotOpenIsReportedAndCountsAsCancelled) {
+  files.broken = true;
+  auto& d = open();
+  d.cmdWavSet_Click(kCallMe);
+  EXPECT_EQ(reports(kBrowseLocation), 1);
+  ASSERT_EQ(prompt.shown.size(), 2u);
+  EXPECT_EQ(prompt.shown[1].title, u"Call Me");
+}
+
+TEST(BrowsePath, KeepsTheTrimmedPathWhenCancelled) {
+  test::Boxed boxed;
+  FakeFiles files;
+  BrowseRequest request{0, 0, u"", u"  C:\\x.wav ", u""};
+  EXPECT_EQ(GetBrowsePath(request, files, boxed.reporter), 0);
+  EXPECT_EQ(request.path, u"C:\\x.wav");
+  files.answer = std::u16string(u"C:\\a b.wav\0junk", 15);
+  EXPECT_NE(GetBrowsePath(request, files, boxed.reporter), 0);
+  EXPECT_EQ(request.path, u"\"C:\\a b.wav\"");
+}
+
+}  // namespace
+}  // namespace tavo

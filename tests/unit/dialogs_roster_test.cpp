@@ -1,0 +1,203 @@
+// The roster dialog without its window: the list in reverse stored order,
+// following the foreground window, removing, and storing on OK only.
+#include "dialogs/roster.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "dialogs_fixture.h"
+#include "main/cycle.h"
+#include "platform/fake/fake_desktop.h"
+
+namespace tavo {
+namespace {
+
+using namespace roster;
+using Names = std::vector<std::u16string>;
+
+// The dialog's window: logs what the logic asks of it.
+class FakeRosterWindow : public RosterWindow {
+ public:
+  WindowHandle handle() override { return self; }
+  void minimize() override { calls.push_back(u"minimize"); }
+  void restore() override {
+    calls.push_back(u"restore");
+    if (onRestore) onRestore();
+  }
+  void setTimer(bool enabled) override {
+    calls.push_back(enabled ? u"timer on" : u"timer off");
+    timer = enabled;
+  }
+  WindowHandle self = 0;
+  bool timer = false;
+  Names calls;
+  std::function<void()> onRestore;
+};
+
+class RosterDialogTest : public ::testing::Test, protected test::Boxed {
+ protected:
+  RosterDialogTest() { window.self = desktop.open(u"ThunderRT6FormDC", u"あの子嫌い！", false); }
+  void storeRoster(const Names& names) {
+    for (std::size_t i = 0; i < names.size(); ++i)
+      store.inner.write(kAppName, kSectionMain, windowListKey(static_cast<int>(i)), names[i]);
+    LoadWList(settings, state);
+  }
+  Names stored() {
+    Names names;
+    for (const auto& key : store.inner.keyNames(kAppName, kSectionMain))
+      names.push_back(key + u"=" + *store.inner.read(kAppName, kSectionMain, key));
+    return names;
+  }
+  RosterDialog& open() {
+    dialog.emplace(settings, state, reporter, desktop, window);
+    dialog->Form_Load();
+    return *dialog;
+  }
+  // Following ends with `className` in front.
+  void follow(std::u16string className) {
+    dialog->cmdWSet_Click(0);
+    desktop.open(std::move(className), u"");
+    dialog->tmrWSet_Timer();
+  }
+
+  test::LoggingStore store;
+  Settings settings{store};
+  AppState state;
+  fake::FakeDesktop desktop;
+  FakeRosterWindow window;
+  std::optional<RosterDialog> dialog;
+};
+
+TEST_F(RosterDialogTest, OkWithoutChangesStoresTheRosterReversed) {
+  storeRoster({u"e0", u"e1", u"e2"});
+  auto& d = open();
+  EXPECT_EQ(d.list(), (Names{u"e2", u"e1", u"e0"}));
+  d.cmdWSet_Click(2);
+  EXPECT_TRUE(d.closed());
+  EXPECT_EQ(stored(), (Names{u"WindowList0=e2", u"WindowList1=e1", u"WindowList2=e0"}));
+  EXPECT_EQ(state.roster, (Names{u"e2", u"e1", u"e0"}));
+}
+
+TEST_F(RosterDialogTest, RemovingEntriesDeletesTheirKeys) {
+  storeRoster({u"e0", u"e1", u"e2"});
+  auto& d = open();
+  d.select(0);
+  d.cmdWSet_Click(1);
+  EXPECT_EQ(d.list(), (Names{u"e1", u"e0"}));
+  d.cmdWSet_Click(1);  // nothing selected any more: nothing happens
+  EXPECT_EQ(d.list().size(), 2u);
+  d.cmdWSet_Click(2);
+  EXPECT_EQ(store.log, (Names{u"WindowList0=e1", u"WindowList1=e0", u"-WindowList2"}));
+  EXPECT_EQ(state.roster, (Names{u"e1", u"e0"}));
+
+  store.log.clear();
+  auto& all = open();
+  for (int i = 0; i < 2; ++i) {
+    all.select(0);
+    all.cmdWSet_Click(1);
+  }
+  all.cmdWSet_Click(2);
+  EXPECT_EQ(store.log, (Names{u"-WindowList0", u"-WindowList1"}));
+  EXPECT_TRUE(state.roster.empty());
+  EXPECT_TRUE(stored().empty());
+}
+
+TEST_F(RosterDialogTest, FollowingAppendsTheForegroundClass) {
+  storeRoster({u"Notepad"});
+  auto& d = open();
+  d.cmdWSet_Click(0);
+  EXPECT_TRUE(d.following());
+  EXPECT_EQ(window.calls, (Names{u"minimize", u"timer on"}));
+  desktop.open(u"Notepad", u"memo");
+  // The class is read after the dialog is back, and the notice comes last.
+  window.onRestore = [&] { EXPECT_TRUE(prompt.shown.empty()); };
+  d.tmrWSet_Timer();
+  EXPECT_FALSE(d.following());
+  EXPECT_FALSE(window.timer);
+  EXPECT_EQ(d.list(), (Names{u"Notepad", u"Notepad"})) << "duplicates are allowed";
+  ASSERT_EQ(prompt.shown.size(), 1u);
+  EXPECT_EQ(prompt.shown[0].text, kAddedText);
+  EXPECT_EQ(prompt.shown[0].title, u"あの子嫌い");
+  EXPECT_EQ(prompt.shown[0].flags, 0x1040u);
+  EXPECT_TRUE(store.log.empty()) << "stored only by OK";
+  EXPECT_EQ(state.roster.size(), 1u);
+}
+
+TEST_F(RosterDialogTest, AClassThatCannotBeReadAddsNothing) {
+  auto& d = open();
+  d.cmdWSet_Click(0);
+  d.tmrWSet_Timer();  // nothing in front
+  EXPECT_TRUE(d.list().empty());
+  ASSERT_EQ(prompt.shown.size(), 1u);
+  EXPECT_EQ(prompt.shown[0].text, kFailedText);
+  EXPECT_EQ(prompt.shown[0].flags, 0x1040u);
+  EXPECT_FALSE(window.timer);
+}
+
+TEST_F(RosterDialogTest, FollowingStopsAtFiftyEntries) {
+  Names names;
+  for (int i = 0; i < 49; ++i) names.push_back(u"C" + decimal(i));
+  storeRoster(names);
+  auto& d = open();
+  follow(u"Fiftieth");
+  EXPECT_EQ(d.list().size(), 50u);
+  EXPECT_EQ(d.list().back(), u"Fiftieth");
+  prompt.shown.clear();
+  window.calls.clear();
+  d.cmdWSet_Click(0);
+  EXPECT_FALSE(d.following());
+  EXPECT_EQ(window.calls, (Names{u"timer off"})) << "not minimised";
+  ASSERT_EQ(prompt.shown.size(), 1u);
+  EXPECT_EQ(prompt.shown[0].text, kFullText);
+  EXPECT_EQ(prompt.shown[0].flags, 0x1040u);
+  EXPECT_EQ(d.list().size(), 50u);
+}
+
+TEST_F(RosterDialogTest, FiftyOneStoredEntriesLoadAndStoreInFull) {
+  Names names;
+  for (int i = 0; i <= 50; ++i) names.push_back(u"C" + decimal(i));
+  storeRoster(names);
+  ASSERT_EQ(state.roster.size(), 51u);
+  auto& d = open();
+  EXPECT_EQ(d.list().size(), 51u);
+  d.cmdWSet_Click(2);
+  EXPECT_EQ(state.roster.size(), 51u);
+  EXPECT_EQ(state.roster.front(), u"C50");
+}
+
+TEST_F(RosterDialogTest, ClosingStoresNothing) {
+  storeRoster({u"e0"});
+  auto& d = open();
+  follow(u"Other");
+  d.close();
+  EXPECT_TRUE(d.closed());
+  EXPECT_TRUE(store.log.empty());
+  EXPECT_EQ(state.roster, (Names{u"e0"}));
+}
+
+TEST_F(RosterDialogTest, EveryResizeBringsTheDialogToTheTop) {
+  open().Form_Resize();
+  ASSERT_EQ(desktop.moves.size(), 1u);
+  EXPECT_EQ(desktop.moves[0].window, window.self);
+  EXPECT_EQ(desktop.moves[0].insertAfter, swp::kTopmost);
+  EXPECT_EQ(desktop.moves[0].flags, 0x43u);
+  EXPECT_EQ(desktop.foregroundWindow(), window.self);
+}
+
+TEST_F(RosterDialogTest, AFailedKeyStopsNoOtherKey) {
+  storeRoster({u"e0", u"e1", u"e2"});
+  store.failKey = u"WindowList1";
+  auto& d = open();
+  d.select(2);
+  d.cmdWSet_Click(1);
+  d.select(1);
+  d.cmdWSet_Click(1);
+  d.cmdWSet_Click(2);
+  EXPECT_EQ(store.log, (Names{u"WindowList0=e2", u"-WindowList2"}));
+  EXPECT_EQ(reports(kSaveLocation), 1);
+  EXPECT_TRUE(d.closed());
+}
+
+}  // namespace
+}  // namespace tavo
