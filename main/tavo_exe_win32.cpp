@@ -12,6 +12,7 @@
 #include "main/cycle.h"
 #include "main/main_window.h"
 #include "main/main_window_win32.h"
+#include "main/signals.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/ports_win32.h"
 #include "platform/win32/registry_store_win32.h"
@@ -23,12 +24,18 @@
 namespace tavo {
 namespace {
 
-// The hourly signals and the alarm plug in here once they exist; the cycle
-// already decides when they are due.
-class QuietSignals : public TimeSignals {
+constexpr UINT_PTR kFlashTimerId = 2;  // tmrFlash
+constexpr UINT kFlashIntervalMs = 100;
+
+// tmrFlash: a window timer of the main window, ticking while a flash run lasts.
+class ViewFlashTimer : public FlashTimer {
  public:
-  void ChkPika(std::uint8_t) override {}
-  void ChkAlarm() override {}
+  explicit ViewFlashTimer(win32::MainWindowView& view) : view_(view) {}
+  void enable() override { view_.startTimer(kFlashTimerId, kFlashIntervalMs); }
+  void disable() override { view_.stopTimer(kFlashTimerId); }
+
+ private:
+  win32::MainWindowView& view_;
 };
 
 // What a second instance does to the first one's window.
@@ -55,9 +62,12 @@ class TavoApp {
       : settings_(store_),
         boxes_(prompt_),
         reporter_(boxes_, buildVersion()),
+        signals_(state_, settings_, reporter_, SignalPorts{desktop_, clock_, sound_, shell_, pump_, flashTimer_}),
         cycle_(state_, desktop_, clock_, resources_, reporter_, signals_),
         view_(reporter_),
-        main_(view_, state_, settings_, reporter_, host_, sound_, shell_, cycle_) {}
+        main_(view_, state_, settings_, reporter_, host_, sound_, shell_, cycle_) {
+    signals_.follow(cycle_);
+  }
 
   int run(HINSTANCE instance, std::u16string_view commandText) {
     // Before anything else, and before any setting is read: a second Tavo
@@ -72,6 +82,9 @@ class TavoApp {
     prompt_.setOwner(window);
     view_.setTimerHandler(win32::kMainTimerId, [this] {
       guarded(u"frmMain!tmrMain_Timer", [&] { cycle_.tmrMain_Timer(); });
+    });
+    view_.setTimerHandler(kFlashTimerId, [this] {
+      guarded(kFlashTickLocation, [&] { signals_.tmrFlash_Timer(); });
     });
 
     view_.park();
@@ -106,8 +119,10 @@ class TavoApp {
   win32::Win32Sound sound_;
   win32::Win32Shell shell_;
   win32::Win32SystemResources resources_;
-  QuietSignals signals_;
+  win32::Win32Pump pump_;
+  ViewFlashTimer flashTimer_{view_};
   AppState state_;
+  Signals signals_;
   CaptionCycle cycle_;
   win32::MainWindowView view_;
   MainWindow main_;
