@@ -14,6 +14,15 @@ namespace {
 
 using K = ControlKind;
 
+MSG message(HWND target, UINT m, WPARAM wp, LPARAM lp) {
+  MSG msg{};
+  msg.hwnd = target;
+  msg.message = m;
+  msg.wParam = wp;
+  msg.lParam = lp;
+  return msg;
+}
+
 TEST(ViewUnits, TwipsAndPixelsRoundToTheNearest) {
   struct Case {
     int twips, dpi, pixels;
@@ -133,9 +142,9 @@ class ViewForm : public ::testing::Test {
 
   // A key as the message loop would see it, aimed at the focused control.
   void press(UINT vk, HWND target) {
-    MSG msg{target, WM_KEYDOWN, vk, 1};
+    MSG msg = message(target, WM_KEYDOWN, vk, 1);
     dispatchFormMessage(msg);
-    MSG up{target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u)};
+    MSG up = message(target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u));
     dispatchFormMessage(up);
   }
 
@@ -236,7 +245,7 @@ TEST_F(ViewForm, KeysReachTheFormBeforeAnyControl) {
   EXPECT_EQ(form.keys[0].second, 0);
   EXPECT_EQ(form.keys[1].first, static_cast<unsigned>(VK_F1));
   // Messages of windows that are not forms pass untouched.
-  MSG other{GetDesktopWindow(), WM_KEYDOWN, VK_F1, 1};
+  MSG other = message(GetDesktopWindow(), WM_KEYDOWN, VK_F1, 1);
   EXPECT_FALSE(Form::preTranslate(other));
   EXPECT_EQ(form.keys.size(), 2u);
 }

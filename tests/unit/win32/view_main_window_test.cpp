@@ -101,7 +101,11 @@ class MainForm : public ::testing::Test {
     keys[VK_CONTROL] = (shift & 2) ? 0x80 : 0;
     keys[VK_MENU] = (shift & 4) ? 0x80 : 0;
     SetKeyboardState(keys);
-    MSG msg{target, static_cast<UINT>((shift & 4) ? WM_SYSKEYDOWN : WM_KEYDOWN), vk, 1};
+    MSG msg{};
+    msg.hwnd = target;
+    msg.message = (shift & 4) ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    msg.wParam = vk;
+    msg.lParam = 1;
     dispatchFormMessage(msg);
     keys[VK_SHIFT] = keys[VK_CONTROL] = keys[VK_MENU] = 0;
     SetKeyboardState(keys);
@@ -269,7 +273,9 @@ TEST_F(MainForm, EveryCaptionFitsItsControlAtNormalAndLargeDpi) {
       // options and check boxes, the edges of buttons and frames.
       int margin = c.kind == ControlKind::Button ? 6 : c.kind == ControlKind::Frame ? 16 : GetSystemMetrics(SM_CXMENUCHECK) + 6;
       EXPECT_LE(size.cx + margin * dpi / 96, r.right) << "control " << c.id << " at " << dpi << " dpi";
-      if (c.kind != ControlKind::Frame) EXPECT_LE(size.cy, r.bottom) << "control " << c.id << " at " << dpi << " dpi";
+      if (c.kind != ControlKind::Frame) {
+        EXPECT_LE(size.cy, r.bottom) << "control " << c.id << " at " << dpi << " dpi";
+      }
     }
     ReleaseDC(window(), dc);
   }
