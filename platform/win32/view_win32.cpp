@@ -180,6 +180,9 @@ bool Form::create(HINSTANCE instance, const FormSpec& spec, HWND owner) {
       SendMessageW(controls_[i], EM_SETLIMITTEXT, static_cast<WPARAM>(c.maxLength), 0);
     if (c.kind == ControlKind::Text && (c.flags & cf::kImeOff)) ImmAssociateContext(controls_[i], nullptr);
   }
+  // One tab stop per run of options, before anything is selected.
+  for (std::size_t i = 0; i < specs_.size(); ++i)
+    if (specs_[i].kind == ControlKind::Option && startsGroup(specs_, i)) updateGroupTabStop(i);
   applyFonts();
   layout();
   return true;
@@ -420,6 +423,7 @@ LRESULT CALLBACK Form::proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     RemovePropW(w, kFormProperty);
     self->window_ = nullptr;
     self->controls_.assign(self->controls_.size(), nullptr);
+    self->lastFocus_ = nullptr;
     if (self->modal_) self->modalDone_ = true;
     return DefWindowProcW(w, m, wp, lp);
   }
@@ -459,6 +463,23 @@ LRESULT Form::handle(UINT m, WPARAM wp, LPARAM lp) {
         if (int cancel = idWithFlag(cf::kCancel)) clickFromKeyboard(cancel);
         else endModal(IDCANCEL);
         return 0;
+      }
+      break;
+    case WM_ACTIVATE:
+      // As a dialog does: the focus leaves with the window and comes back to
+      // the same control, or to the first tab stop.
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window_, focus)) lastFocus_ = focus;
+      } else if (!HIWORD(wp)) {
+        HWND target = lastFocus_ && IsChild(window_, lastFocus_) && IsWindowEnabled(lastFocus_) &&
+                              IsWindowVisible(lastFocus_)
+                          ? lastFocus_
+                          : GetNextDlgTabItem(window_, nullptr, FALSE);
+        if (target) {
+          SetFocus(target);
+          return 0;
+        }
       }
       break;
     case WM_DPICHANGED: {

@@ -211,6 +211,7 @@ class Form {
   int clientWidthTwips_ = 0, clientHeightTwips_ = 0;
   bool modal_ = false;
   bool resizePending_ = false;  // a DPI change met the window minimised
+  HWND lastFocus_ = nullptr;     // the control that had the focus when the window lost it
   bool modalDone_ = false;
   int modalResult_ = 0;
 };

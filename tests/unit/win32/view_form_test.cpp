@@ -250,6 +250,20 @@ TEST_F(ViewForm, KeysReachTheFormBeforeAnyControl) {
   EXPECT_EQ(form.keys.size(), 2u);
 }
 
+TEST_F(ViewForm, TabMovesTheFocusAndActivationBringsItBack) {
+  ShowWindow(form.hwnd(), SW_SHOWNORMAL);
+  SendMessageW(form.hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(GetDlgCtrlID(GetFocus()), 101);  // the first tab stop
+  press(VK_TAB, GetFocus());
+  EXPECT_EQ(GetDlgCtrlID(GetFocus()), 104);  // one stop per option group
+  press(VK_TAB, GetFocus());
+  EXPECT_EQ(GetDlgCtrlID(GetFocus()), 105);
+  SendMessageW(form.hwnd(), WM_ACTIVATE, WA_INACTIVE, 0);
+  SetFocus(nullptr);
+  SendMessageW(form.hwnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(GetDlgCtrlID(GetFocus()), 105);
+}
+
 TEST_F(ViewForm, EscClicksTheCancelButtonAndEnterTheDefault) {
   ShowWindow(form.hwnd(), SW_SHOWNORMAL);
   SetFocus(form.control(104));
