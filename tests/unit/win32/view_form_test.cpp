@@ -41,12 +41,6 @@ TEST(ViewUnits, TwipsAndPixelsRoundToTheNearest) {
     for (int px = -50; px <= 2000; px += 7) EXPECT_EQ(twipsToPixels(pixelsToTwips(px, dpi), dpi), px) << dpi;
 }
 
-TEST(ViewUnits, FontHeightFollowsTheDpi) {
-  EXPECT_EQ(fontHeightPixels(9.6, 96), -13);
-  EXPECT_EQ(fontHeightPixels(9.6, 144), -19);
-  EXPECT_EQ(fontHeightPixels(9, 96), -12);
-}
-
 constexpr ControlSpec kNested[] = {
     {K::Frame, 100, u"outer", 100, 200, 3000, 3000},
     {K::Frame, 101, u"inner", 50, 60, 2000, 2000, 0},
