@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
-#include "launch_fakes.h"
+#include "main_window_fakes.h"
 #include "platform/fake/fake_prompt.h"
 
 namespace tavo {

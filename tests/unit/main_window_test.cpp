@@ -1,13 +1,13 @@
-// The main window's logic against the fakes: its choices and the store, the
-// buttons, keys, resizing and the order of unloading.
+// The main window's logic against the fakes: the hand-over to a running
+// Tavo, the choices and the store, the buttons, keys, resizing and the order
+// of unloading.
 #include "main/main_window.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "base/text.h"
-#include "launch_fakes.h"
+#include "main/startup.h"
+#include "main_window_fakes.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_prompt.h"
 #include "platform/fake/recording_signals.h"
@@ -17,37 +17,21 @@
 namespace tavo {
 namespace {
 
-class FakeView : public MainView {
- public:
-  void setCaption(std::u16string_view caption) override { log.push_back(u"caption " + std::u16string(caption)); }
-  bool isMinimized() override { return minimized; }
-  double screenWidthTwips() override { return screen[0]; }
-  double screenHeightTwips() override { return screen[1]; }
-  double windowWidthTwips() override { return window[0]; }
-  double windowHeightTwips() override { return window[1]; }
-  void moveTo(long left, long top) override { log.push_back(u"move " + decimal(left) + u"," + decimal(top)); }
-  void minimizeAndHide() override { log.push_back(u"hide"); }
-  void close() override { log.push_back(u"close"); }
-  void showChoices(const MainChoices& c) override { shown = c; }
-  void setTimerInterval(int ms) override { log.push_back(u"timer " + decimal(ms)); }
-  void openSettingsDialog(int) override { raise(err::kOutOfMemory); }
-
-  std::vector<std::u16string> log;
-  std::optional<MainChoices> shown;
-  bool minimized = false;
-  double screen[2] = {15360, 11520}, window[2] = {5112, 3792};
-};
-
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, public OtherInstance {
  protected:
+  void postClose(WindowHandle w) override { handedOver.push_back(u"close " + decimal(static_cast<long>(w))); }
+  void showNormal(WindowHandle w) override {
+    EXPECT_TRUE(desktop.moves.empty()) << "shown before it is raised";
+    handedOver.push_back(u"show " + decimal(static_cast<long>(w)));
+  }
+
   void set(const KeyDef& key, std::u16string_view value) { settings.save(key.section, key.name, value); }
   std::u16string stored(const KeyDef& key) { return settings.get(key.section, key.name, u"(none)"); }
-  // A window as after start-up, with nothing written or shown yet.
-  MainWindow& loaded() {
+  // After start-up, with nothing written or shown yet.
+  void loaded() {
     window.Form_Load();
     store.writeCount = 0;
     view.log.clear();
-    return window;
   }
   bool reported(std::u16string_view location, int number) const {
     const auto head = u"エラー番号:" + decimal(number) + u"\r\n場所:" + std::u16string(location) + u"1.70.0001\r\n";
@@ -71,55 +55,83 @@ class MainWindowTest : public ::testing::Test {
   fake::LogSound sound{launches};
   fake::LogShell shell{launches};
   fake::FakeHost host;
-  FakeView view;
+  fake::FakeMainView view;
   MainWindow window{view, state, settings, reporter, host, sound, shell, cycle};
+  std::vector<std::u16string> handedOver;
 };
+
+TEST_F(MainWindowTest, SecondStartRaisesTheFirstAndTouchesNoSetting) {
+  desktop.open(u"ThunderRT6FormDC", u"TavoNS", false);  // a Tavo still starting is not the one
+  const WindowHandle first = desktop.open(u"ThunderRT6FormDC", u"Tavo", false);
+  desktop.open(u"Notepad", u"memo");
+  host.another = true;
+  EXPECT_FALSE(window.start(u"", desktop, *this));
+  EXPECT_EQ(handedOver, std::vector<std::u16string>{u"show " + decimal(static_cast<long>(first))});
+  ASSERT_EQ(desktop.moves.size(), 1u);
+  EXPECT_EQ(desktop.moves[0].window, first);
+  EXPECT_EQ(desktop.moves[0].insertAfter, 0u);
+  EXPECT_EQ(desktop.moves[0].flags, 0x43u);
+  EXPECT_EQ(desktop.foregroundWindow(), first);
+
+  handedOver.clear();
+  EXPECT_FALSE(window.start(u" /X ", desktop, *this));
+  EXPECT_EQ(handedOver, std::vector<std::u16string>{u"close " + decimal(static_cast<long>(first))});
+
+  host.another = false;
+  EXPECT_FALSE(window.start(u"/x", desktop, *this));
+  EXPECT_EQ(store.readCount, 0);
+  EXPECT_EQ(store.writeCount, 0);
+  EXPECT_TRUE(view.log.empty());
+  EXPECT_TRUE(window.start(u"/W", desktop, *this));
+  EXPECT_GT(store.readCount, 0);
+  EXPECT_EQ(store.writeCount, 0);
+}
+
+TEST(SetWindowTop, ForegroundOnlyForFlagOne) {
+  for (int flag : {0, 1, 2}) {
+    fake::FakeDesktop desktop;
+    const WindowHandle w = desktop.open(u"A", u"a", false);
+    const WindowHandle front = desktop.open(u"B", u"b");
+    SetWindowTop(desktop, w, swp::kTopmost, flag);
+    ASSERT_EQ(desktop.moves.size(), 1u);
+    EXPECT_EQ(desktop.moves[0].insertAfter, swp::kTopmost);
+    EXPECT_EQ(desktop.foregroundWindow(), flag == 1 ? w : front) << flag;
+  }
+}
 
 TEST_F(MainWindowTest, LoadSelectsTheStoredChoices) {
   struct Case {
     std::u16string_view interval, right, taste;
-    int index, timer, tasteIndex;
-    bool ticked;
+    MainChoices choices;
+    int timer;
     int report;  // error number reported under frmMain_Load, 0 for none
   };
   const Case cases[] = {
-      {u"", u"", u"", 1, 250, 0, false, 0},  // nothing stored
-      {u"50", u"1", u"1", 0, 50, 1, true, 0},
-      {u"1000", u"0", u"0", 2, 1000, 0, false, 0},
-      {u"100", u"2", u"0", 1, 250, 0, false, 0},  // unknown interval and a right of 2: silently the default
-      {u"fast", u"1", u"1", 1, 250, 1, true, err::kTypeMismatch},
-      {u"50", u"300", u"1", 0, 50, 1, false, err::kOverflow},
-      {u"50", u"1", u"2", 0, 50, 0, true, err::kSubscript},  // a taste that names no option
+      {u"", u"", u"", {1, 0, true, false}, 250, 0},  // nothing stored
+      {u"50", u"1", u"1", {0, 1, true, true}, 50, 0},
+      {u"1000", u"0", u"0", {2, 0, true, false}, 1000, 0},
+      {u"100", u"2", u"0", {1, 0, true, false}, 250, 0},  // unknown interval, right of 2: silently the default
+      {u"fast", u"1", u"1", {1, 1, true, true}, 250, err::kTypeMismatch},
+      {u"50", u"300", u"1", {0, 1, true, false}, 50, err::kOverflow},
+      {u"50", u"1", u"2", {0, 0, true, true}, 50, err::kSubscript},  // a taste that names no option
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(utf8(c.interval) + " " + utf8(c.right) + " " + utf8(c.taste));
-    MemoryStore s;
-    Settings st(s);
-    fake::FakePrompt p;
-    Boxes b(p);
-    Reporter rep(b, Version{1, 70, 1});
-    FakeView v;
-    AppState a;
-    MainWindow w(v, a, st, rep, host, sound, shell, cycle);
-    if (!c.interval.empty()) st.save(kSectionMain, keys::kCheckInterval.name, c.interval);
-    if (!c.right.empty()) st.save(kSectionMain, keys::kClockRight.name, c.right);
-    if (!c.taste.empty()) st.save(kSectionMain, keys::kUserTaste.name, c.taste);
-    const int writes = s.writeCount;
-    w.Form_Load();
-    EXPECT_EQ(s.writeCount, writes) << "loading writes nothing";
-    const MainChoices expected{c.index, c.tasteIndex, true, c.ticked};
-    EXPECT_EQ(w.choices(), expected);
-    ASSERT_TRUE(v.shown);
-    EXPECT_EQ(*v.shown, expected);
-    EXPECT_EQ(a.checkInterval, c.timer);
-    EXPECT_EQ(w.timerInterval(), c.timer);
-    EXPECT_EQ(v.log, (std::vector<std::u16string>{u"caption Tavo", u"timer " + decimal(c.timer)}));
-    EXPECT_EQ(a.clockRight, c.ticked ? 1 : 0);
-    EXPECT_EQ(a.clockPattern, c.tasteIndex == 0 ? u"%h:nn%,%mmm%,%d%" : u"%h:nn%,%m%/%d%");
-    ASSERT_EQ(p.shown.size(), c.report ? 1u : 0u);
-    if (c.report) {
-      EXPECT_TRUE(p.shown[0].text.starts_with(u"エラー番号:" + decimal(c.report) + u"\r\n場所:frmMain_Load"));
-    }
+    store = {};
+    prompt.shown.clear();
+    view = {};
+    if (!c.interval.empty()) set(keys::kCheckInterval, c.interval);
+    if (!c.right.empty()) set(keys::kClockRight, c.right);
+    if (!c.taste.empty()) set(keys::kUserTaste, c.taste);
+    window.Form_Load();
+    EXPECT_EQ(window.choices(), c.choices);
+    EXPECT_EQ(view.shown, c.choices);
+    EXPECT_EQ(state.checkInterval, c.timer);
+    EXPECT_EQ(view.log, (std::vector<std::u16string>{u"caption Tavo", u"timer " + decimal(c.timer)}));
+    EXPECT_EQ(state.clockRight, c.choices.right ? 1 : 0);
+    EXPECT_EQ(state.clockPattern, c.choices.taste == 0 ? u"%h:nn%,%mmm%,%d%" : u"%h:nn%,%m%/%d%");
+    EXPECT_EQ(prompt.shown.size(), c.report ? 1u : 0u);
+    EXPECT_TRUE(!c.report || reported(kStartupLocation, c.report));
   }
 }
 
@@ -136,7 +148,6 @@ TEST_F(MainWindowTest, OkStoresTheChoicesTheTimerWaitsForTheNextLoad) {
   EXPECT_EQ(stored(keys::kClockRight), u"1");
   EXPECT_EQ(state.clockPattern, u"%h:nn%,%m%/%d%");
   EXPECT_EQ(view.log, std::vector<std::u16string>{u"hide"}) << "the running timer keeps its interval";
-  EXPECT_EQ(window.timerInterval(), 250);
 
   set(keys::kCheckInterval, u"100");
   window.cmdMain_Click(1);
@@ -154,7 +165,7 @@ TEST_F(MainWindowTest, CancelBringsEveryChoiceBack) {
   window.chkRight_Click(true);
   window.cmdMain_Click(1);
   EXPECT_EQ(window.choices(), before);
-  EXPECT_EQ(*view.shown, before);
+  EXPECT_EQ(view.shown, before);
   EXPECT_EQ(state.checkInterval, 1000);
   EXPECT_EQ(state.clockRight, 0);
   EXPECT_EQ(view.log, (std::vector<std::u16string>{u"hide", u"timer 1000"}));
@@ -171,42 +182,24 @@ TEST_F(MainWindowTest, ExtendedPatternDisablesTasteAndSurvivesOk) {
   EXPECT_EQ(state.clockPattern, u"[%h%]");
 }
 
-TEST_F(MainWindowTest, FailedSaveIsReportedAndThePatternFollowsWhatIsStored) {
-  loaded();
-  window.optTaste_Click(1);
-  store.failWrites = true;
-  window.cmdMain_Click(0);
-  EXPECT_TRUE(reported(kMainButtonLocation, err::kStore));
-  EXPECT_EQ(state.clockPattern, u"%h:nn%,%mmm%,%d%");
-}
-
 TEST_F(MainWindowTest, AboutLettersHTAfreshXCFromMemory) {
-  EXPECT_EQ(aboutText(Version{1, 63, 2485}, {}).substr(0, 16), u"Tavo 1.63.2485\r\n");
-  struct Case {
-    PlugInFlags flags;
-    std::u16string_view head;
-  };
-  const Case cases[] = {
-      {{1, 1, 1, 1}, u"Tavo 1.70.0001HTXC\r\n"},
-      {{0, 0, 1, 1}, u"Tavo 1.70.0001XC\r\n"},
-      {{2, 1, 0, 3}, u"Tavo 1.70.0001T\r\n"},  // exactly 1 counts
-  };
-  for (const auto& c : cases) EXPECT_TRUE(aboutText(host.ver, c.flags).starts_with(c.head));
-
+  loaded();
+  window.cmdMain_Click(2);
   set(keys::kTavoCt, u"1");
+  set(keys::kTavoXX, u"1");
   loaded();
   set(keys::kHideout, u"1");  // installed while Tavo runs: shown
-  set(keys::kTavoCt, u"0");   // the running session still has it
+  set(keys::kTavoCt, u"2");   // this session still has 1
   window.cmdMain_Click(2);
-  ASSERT_EQ(prompt.shown.size(), 1u);
-  EXPECT_TRUE(prompt.shown[0].text.starts_with(u"Tavo 1.70.0001HC\r\n"));
-  EXPECT_TRUE(prompt.shown[0].text.find(u"\r\n\r\n") != std::u16string::npos);
-  EXPECT_EQ(prompt.shown[0].title, u"Tavo のバージョン情報");
-  EXPECT_EQ(prompt.shown[0].flags, mb::kIconInformation);
+  ASSERT_EQ(prompt.shown.size(), 2u);
+  EXPECT_TRUE(prompt.shown[0].text.starts_with(u"Tavo 1.70.0001\r\n"));
+  EXPECT_TRUE(prompt.shown[1].text.starts_with(u"Tavo 1.70.0001HXC\r\n"));
+  EXPECT_NE(prompt.shown[1].text.find(u"\r\n\r\n"), std::u16string::npos);
+  EXPECT_EQ(prompt.shown[1].title, u"Tavo のバージョン情報");
+  EXPECT_EQ(prompt.shown[1].flags, mb::kIconInformation);
 }
 
 TEST_F(MainWindowTest, HelpOnF1AloneAndOnTheButton) {
-  const std::u16string help = u"open C:\\Tavo\\TavoHELP\\index.html|";
   struct Case {
     int key, shift;
     bool opens;
@@ -236,7 +229,6 @@ TEST(MainWindowCentre, TwipsArithmetic) {
       {100, 100, 103, 107, {-1, -3}},  // larger than the screen: toward zero
   };
   for (const auto& c : cases) EXPECT_EQ(centredPosition(c.screenW, c.screenH, c.windowW, c.windowH), c.at);
-  EXPECT_THROW(centredPosition(1e12, 0, 0, 0), Error);
 }
 
 TEST_F(MainWindowTest, ResizeIgnoresTheFirstThenCentresUnlessMinimised) {
@@ -248,12 +240,12 @@ TEST_F(MainWindowTest, ResizeIgnoresTheFirstThenCentresUnlessMinimised) {
   view.minimized = false;
   view.screen[0] = 1e12;
   window.Form_Resize();
-  EXPECT_EQ(view.log, (std::vector<std::u16string>{u"caption Tavo", u"move 5124,3864", u"caption Tavo",
-                                                   u"caption Tavo"}));
+  EXPECT_EQ(view.log,
+            (std::vector<std::u16string>{u"caption Tavo", u"move 5124,3864", u"caption Tavo", u"caption Tavo"}));
   EXPECT_TRUE(reported(kResizeLocation, err::kOverflow));
 }
 
-// Stores that look at a window's title at the moment of each write.
+// A store that looks at a window's title at the moment of each write.
 class WatchingStore : public MemoryStore {
  public:
   WatchingStore(fake::FakeDesktop& d, WindowHandle w) : desktop(d), watched(w) {}

@@ -5,11 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
-#include "launch_fakes.h"
 #include "main/main_window.h"
-#include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_prompt.h"
-#include "platform/fake/recording_signals.h"
 #include "settings/keys.h"
 #include "settings/memory_store.h"
 
@@ -190,50 +187,8 @@ TEST(StartupProcedures, PlugInBytesInRecordOrder) {
   EXPECT_THROW(GetPlugIn(settings), Error);
 }
 
-// A second start hands over to the first one and touches no setting.
-class HandOver : public Startup, public OtherInstance {
- protected:
-  void postClose(WindowHandle w) override { done.push_back(u"close " + decimal(static_cast<long>(w))); }
-  void showNormal(WindowHandle w) override {
-    EXPECT_TRUE(desktop.moves.empty()) << "shown before it is raised";
-    done.push_back(u"show " + decimal(static_cast<long>(w)));
-  }
-  // Runs the start-up of a new instance; true when it goes on running.
-  bool start(std::u16string_view command) {
-    MainWindowStub view;
-    MainWindow window(view, state, settings, reporter, host, sound, shell, cycle);
-    return window.start(command, desktop, *this);
-  }
-
-  struct MainWindowStub : MainView {
-    void setCaption(std::u16string_view) override {}
-    bool isMinimized() override { return false; }
-    double screenWidthTwips() override { return 0; }
-    double screenHeightTwips() override { return 0; }
-    double windowWidthTwips() override { return 0; }
-    double windowHeightTwips() override { return 0; }
-    void moveTo(long, long) override {}
-    void minimizeAndHide() override {}
-    void close() override {}
-    void showChoices(const MainChoices&) override {}
-    void setTimerInterval(int) override {}
-    void openSettingsDialog(int) override {}
-  };
-
-  fake::FakeDesktop desktop;
-  fake::FakeClock clock;
-  fake::FakeResources resources;
-  fake::RecordingSignals signals;
-  AppState state;
-  CaptionCycle cycle{state, desktop, clock, resources, reporter, signals};
-  fake::LaunchLog launches;
-  fake::LogSound sound{launches};
-  fake::LogShell shell{launches};
-  fake::FakeHost host;
-  std::vector<std::u16string> done;
-};
-
-TEST_F(HandOver, Decisions) {
+// Who runs, who hands over: "/x" ends a running Tavo, anything else shows it.
+TEST(StartDecision, CommandTextAndInstance) {
   struct Case {
     std::u16string_view command;
     bool another, windowFound;
@@ -247,7 +202,6 @@ TEST_F(HandOver, Decisions) {
       {u"", true, true, StartAction::ShowOther},
       {u"/xx", true, true, StartAction::ShowOther},
       {u"/x /x", true, true, StartAction::ShowOther},
-      {u"x", true, true, StartAction::ShowOther},
       {u" /X", true, true, StartAction::CloseOther},
       {u"/x", true, false, StartAction::End},
       {u"", true, false, StartAction::End},
@@ -256,50 +210,8 @@ TEST_F(HandOver, Decisions) {
     SCOPED_TRACE(utf8(c.command) + (c.another ? " another" : "") + (c.windowFound ? " found" : ""));
     const StartDecision d = decideStart(c.command, c.another, c.windowFound ? 0x4711 : 0);
     EXPECT_EQ(d.action, c.action);
-    EXPECT_EQ(d.other, c.action == StartAction::ShowOther || c.action == StartAction::CloseOther ? 0x4711u : 0u);
-  }
-}
-
-TEST_F(HandOver, SecondStartRaisesTheFirstAndReadsNothing) {
-  desktop.open(u"ThunderRT6FormDC", u"TavoNS", false);  // a Tavo still starting is not the one
-  const WindowHandle first = desktop.open(u"ThunderRT6FormDC", u"Tavo", false);
-  const WindowHandle other = desktop.open(u"Notepad", u"memo");
-  host.another = true;
-  EXPECT_FALSE(start(u""));
-  EXPECT_EQ(done, std::vector<std::u16string>{u"show " + decimal(static_cast<long>(first))});
-  ASSERT_EQ(desktop.moves.size(), 1u);
-  EXPECT_EQ(desktop.moves[0].window, first);
-  EXPECT_EQ(desktop.moves[0].insertAfter, 0u);
-  EXPECT_EQ(desktop.moves[0].flags, 0x43u);
-  EXPECT_EQ(desktop.foregroundWindow(), first);
-  EXPECT_NE(desktop.foregroundWindow(), other);
-
-  done.clear();
-  EXPECT_FALSE(start(u" /X "));
-  EXPECT_EQ(done, std::vector<std::u16string>{u"close " + decimal(static_cast<long>(first))});
-  EXPECT_EQ(store.readCount, 0);
-  EXPECT_EQ(store.writeCount, 0);
-  expectReports(0);
-}
-
-TEST_F(HandOver, CloseSwitchAloneEndsAtOnceOtherwiseTheFirstInstanceLoads) {
-  EXPECT_FALSE(start(u"/x"));
-  EXPECT_EQ(store.readCount, 0);
-  EXPECT_TRUE(done.empty());
-  EXPECT_TRUE(start(u"/W"));
-  EXPECT_GT(store.readCount, 0);
-  EXPECT_EQ(store.writeCount, 0);
-}
-
-TEST(SetWindowTop, ForegroundOnlyForFlagOne) {
-  for (int flag : {0, 1, 2}) {
-    fake::FakeDesktop desktop;
-    const WindowHandle w = desktop.open(u"A", u"a", false);
-    const WindowHandle front = desktop.open(u"B", u"b");
-    SetWindowTop(desktop, w, swp::kTopmost, flag);
-    ASSERT_EQ(desktop.moves.size(), 1u);
-    EXPECT_EQ(desktop.moves[0].insertAfter, swp::kTopmost);
-    EXPECT_EQ(desktop.foregroundWindow(), flag == 1 ? w : front) << flag;
+    const bool handsOver = c.action == StartAction::ShowOther || c.action == StartAction::CloseOther;
+    EXPECT_EQ(d.other, handsOver ? 0x4711u : 0u);
   }
 }
 
