@@ -14,21 +14,18 @@
 #include <array>
 #include <iterator>
 
+#include "format/datetime_tokens.h"
 #include "format/xxformat.h"
 
 namespace tavo {
 
 namespace {
 
-constexpr std::array<std::u16string_view, 12> kMonthShort = {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
-                                                             u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
 constexpr std::array<std::u16string_view, 12> kMonthLong = {
     u"January", u"February", u"March",     u"April",   u"May",      u"June",
     u"July",    u"August",   u"September", u"October", u"November", u"December"};
-constexpr std::array<std::u16string_view, 7> kDayShort = {u"Sun", u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat"};
 constexpr std::array<std::u16string_view, 7> kDayLong = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
                                                          u"Thursday", u"Friday", u"Saturday"};
-constexpr std::array<char16_t, 7> kDayKanji = {u'日', u'月', u'火', u'水', u'木', u'金', u'土'};
 
 struct Era {
   int year, month, day;  // first day
@@ -51,125 +48,6 @@ const Era* eraOf(const DateTime& t) {
     if (t.year != e.year ? t.year > e.year : t.month != e.month ? t.month > e.month : t.day >= e.day) return &e;
   }
   return nullptr;
-}
-
-// Table index that stays inside the table whatever the date holds.
-template <class Table>
-const auto& pick(const Table& table, int index) {
-  const auto k = static_cast<std::size_t>(index);
-  return table[k < table.size() ? k : 0];
-}
-
-enum class Kind : std::uint8_t {
-  Text,        // copied: [pos, pos + len)
-  Day,         // d .. dddddd (count 1-6)
-  Weekday,     // w, ww (count 1-2)
-  Month,       // m .. mmmm (count 1-4); m, mm right after an hour are minutes
-  Quarter,     // q
-  Year,        // y, yy, yyyy (count 1, 2, 4)
-  Hour,        // h, hh
-  Minute,      // n, nn
-  Second,      // s, ss
-  Time,        // ttttt
-  DateAndTime, // c
-  AmPm,        // count: 0 "AM/PM", 1 "am/pm", 2 "A/P", 3 "a/p", 4 "AMPM"
-  JaWeekday,   // aaa, aaaa (count 3-4)
-  EraName,     // g, gg, ggg
-  EraYear,     // e, ee
-};
-
-struct Token {
-  Kind kind;
-  int count;
-  std::size_t pos, len;  // text to copy (Text only)
-  std::size_t width;     // characters of the pattern taken
-};
-
-constexpr bool mayStartToken(char16_t c) {
-  switch (c) {
-    case u'"': case u'\\': case u'd': case u'w': case u'm': case u'q': case u'y': case u'h': case u'n':
-    case u's': case u't': case u'c': case u'g': case u'e': case u'A': case u'a':
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Reads the token at `i`. Runs longer than a token are taken greedily, the
-// rest becomes the next token. Inlined: it runs for every piece of every
-// pattern on every tick.
-[[gnu::always_inline]] inline Token lex(std::u16string_view p, std::size_t i) {
-  const char16_t c = p[i];
-  const auto run = [&](std::size_t most) {
-    const std::size_t limit = std::min(p.size(), i + most);
-    std::size_t k = i + 1;
-    while (k < limit && p[k] == c) ++k;
-    return k - i;
-  };
-  const auto at = [&](std::u16string_view s) { return p.substr(i, s.size()) == s; };
-  const auto token = [](Kind kind, std::size_t n) { return Token{kind, static_cast<int>(n), 0, 0, n}; };
-  const Token literal{Kind::Text, 0, i, 1, 1};
-
-  switch (c) {
-    case u'"': {
-      // Quoted text; an unclosed quote runs to the end of the pattern.
-      const auto end = p.find(u'"', i + 1);
-      if (end == std::u16string_view::npos) return {Kind::Text, 0, i + 1, p.size() - i - 1, p.size() - i};
-      return {Kind::Text, 0, i + 1, end - i - 1, end - i + 1};
-    }
-    case u'\\':
-      if (i + 1 < p.size()) return {Kind::Text, 0, i + 1, 1, 2};
-      return {Kind::Text, 0, i, 0, 1};
-    case u'd': return token(Kind::Day, run(6));
-    case u'w': return token(Kind::Weekday, run(2));
-    case u'm': return token(Kind::Month, run(4));
-    case u'q': return token(Kind::Quarter, 1);
-    case u'y': {
-      const std::size_t n = run(4);
-      return token(Kind::Year, n == 3 ? 2 : n);
-    }
-    case u'h': return token(Kind::Hour, run(2));
-    case u'n': return token(Kind::Minute, run(2));
-    case u's': return token(Kind::Second, run(2));
-    case u't': {
-      const std::size_t n = run(5);
-      if (n == 5) return token(Kind::Time, 5);
-      return {Kind::Text, 0, i, n, n};
-    }
-    case u'c': return token(Kind::DateAndTime, 1);
-    case u'g': return token(Kind::EraName, run(3));
-    case u'e': return token(Kind::EraYear, run(2));
-    case u'A':
-      if (at(u"AM/PM")) return {Kind::AmPm, 0, 0, 0, 5};
-      if (at(u"AMPM")) return {Kind::AmPm, 4, 0, 0, 4};
-      if (at(u"A/P")) return {Kind::AmPm, 2, 0, 0, 3};
-      return literal;
-    case u'a': {
-      if (at(u"am/pm")) return {Kind::AmPm, 1, 0, 0, 5};
-      if (at(u"a/p")) return {Kind::AmPm, 3, 0, 0, 3};
-      const std::size_t n = run(4);
-      if (n >= 3) return token(Kind::JaWeekday, n);
-      // "a" and "aa" are plain text, taken whole so that "aa/p" is not read as "a" + "a/p".
-      return {Kind::Text, 0, i, n, n};
-    }
-    default: {
-      // Plain text up to the next character that may start a token, copied in one piece.
-      std::size_t k = i + 1;
-      while (k < p.size() && !mayStartToken(p[k])) ++k;
-      return {Kind::Text, 0, i, k - i, k - i};
-    }
-  }
-}
-
-// With an AM/PM marker in the pattern the hour tokens count 1 to 12.
-bool hasAmPm(std::u16string_view p) {
-  if (std::find_if(p.begin(), p.end(), [](char16_t c) { return (c | 0x20) == u'a'; }) == p.end()) return false;
-  for (std::size_t i = 0; i < p.size();) {
-    const Token t = lex(p, i);
-    if (t.kind == Kind::AmPm) return true;
-    i += t.width;
-  }
-  return false;
 }
 
 void appendShortDate(TextSink& out, const DateTime& t) {
@@ -220,6 +98,19 @@ void appendEraYear(TextSink& out, const DateTime& t, int count) {
 
 }  // namespace
 
+void TextSink::spill() { flush(); }
+
+void TextSink::truncate(std::size_t size) {
+  flush();
+  if (size < out_.size()) out_.resize(size);
+}
+
+void TextSink::putLong(std::u16string_view text) {
+  flush();
+  if (text.size() > kCapacity) out_.append(text);
+  else put(text);
+}
+
 void TextSink::anyNumber(std::int64_t value, int width) {
   char16_t digits[20];
   char16_t* const end = std::end(digits);
@@ -234,11 +125,9 @@ void TextSink::anyNumber(std::int64_t value, int width) {
   put(std::u16string_view(first, static_cast<std::size_t>(end - first)));
 }
 
-namespace {
+namespace tokens {
 
-// The tokens that the clock's own patterns never use, kept out of the main
-// loop so that it stays small.
-[[gnu::noinline]] void putOther(TextSink& out, const DateTime& t, Kind kind, int n) {
+void putOther(TextSink& out, const DateTime& t, Kind kind, int n) {
   switch (kind) {
     case Kind::Day:
       if (n == 3) out.put(pick(kDayShort, weekday(t)));
@@ -272,50 +161,11 @@ namespace {
   }
 }
 
-}  // namespace
+}  // namespace tokens
 
-void formatInto(TextSink& out, const DateTime& t, std::u16string_view p) {
-  int twelveHour = -1;     // looked up at the first hour token: most patterns have none
-  bool afterHour = false;  // an m or mm now is a minute
-  for (std::size_t i = 0; i < p.size();) {
-    const Token tok = lex(p, i);
-    i += tok.width;
-    const int n = tok.count;
-    const bool wasAfterHour = afterHour;
-    afterHour = false;
-    switch (tok.kind) {
-      case Kind::Text:
-        afterHour = wasAfterHour;  // text between an hour and an m keeps it a minute
-        if (tok.len == 1) out.put(p[tok.pos]);
-        else out.put(p.substr(tok.pos, tok.len));
-        break;
-      case Kind::Day:
-        if (n <= 2) out.number(t.day, n);
-        else putOther(out, t, tok.kind, n);
-        break;
-      case Kind::Month:
-        if (n <= 2) out.number(wasAfterHour ? t.minute : t.month, n);
-        else if (n == 3) out.put(pick(kMonthShort, t.month - 1));
-        else putOther(out, t, tok.kind, n);
-        break;
-      case Kind::Year:
-        if (n == 2) out.number(((t.year % 100) + 100) % 100, 2);
-        else if (n == 4) out.number(t.year, 4);
-        else putOther(out, t, tok.kind, n);
-        break;
-      case Kind::Hour: {
-        int h = t.hour;
-        if (twelveHour < 0) twelveHour = hasAmPm(p) ? 1 : 0;
-        if (twelveHour == 1) h = h % 12 == 0 ? 12 : h % 12;
-        out.number(h, n);
-        afterHour = true;
-        break;
-      }
-      case Kind::Minute: out.number(t.minute, n); break;
-      case Kind::Second: out.number(t.second, n); break;
-      default: putOther(out, t, tok.kind, n); break;
-    }
-  }
+void formatInto(TextSink& out, const DateTime& t, std::u16string_view pattern) {
+  bool hasS = false;  // only the interpreter asks
+  tokens::format<tokens::Until::End>(out, t, pattern.data(), pattern.data() + pattern.size(), hasS);
 }
 
 std::u16string formatDateTime(const DateTime& t, std::u16string_view pattern) {

@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "format/datetime_format.h"
+#include "format/fields.h"
 #include "format/xx_step.h"
 #include "format/xxformat.h"
 
@@ -18,28 +19,30 @@ std::u16string_view mid(std::u16string_view code, std::size_t from, std::size_t 
 }
 
 // Characters 4 and 5 select the two-digit hour; the rest pattern follows the hour mark.
-bool twoDigitHour(std::u16string_view code) { return mid(code, 4, 2) == u"hh"; }
+bool twoDigitHour(std::u16string_view code) { return code.size() >= 5 && code[3] == u'h' && code[4] == u'h'; }
 std::u16string_view restPattern(std::u16string_view code) { return mid(code, twoDigitHour(code) ? 6 : 5); }
 
 }  // namespace
 
-std::u16string APTime(const DateTime& now, std::u16string_view code, Reporter& reporter) {
+void putAPTime(TextSink& out, const DateTime& now, std::u16string_view code, Reporter& reporter) {
   constexpr std::u16string_view kWhere = u"APTime";
-  std::u16string text;
-  TextSink out(text);
   std::int32_t hour = 0;
   xxStep(reporter, kWhere, [&] { hour = now.hour; });
   if (hour >= 12) hour -= 12;  // noon and midnight both read 0
   xxStep(reporter, kWhere, [&] { out.number(hour, twoDigitHour(code) ? 2 : 1); });
   xxStep(reporter, kWhere, [&] { formatInto(out, now, restPattern(code)); });
-  xxStep(reporter, kWhere, [&] { out.flush(); });
+}
+
+std::u16string APTime(const DateTime& now, std::u16string_view code, Reporter& reporter) {
+  std::u16string text;
+  TextSink out(text);
+  putAPTime(out, now, code, reporter);
+  xxStep(reporter, u"APTime", [&] { out.flush(); });
   return text;
 }
 
-std::u16string KTime(const DateTime& now, std::u16string_view code, Reporter& reporter) {
+void putKTime(TextSink& out, const DateTime& now, std::u16string_view code, Reporter& reporter) {
   constexpr std::u16string_view kWhere = u"KTime";
-  std::u16string text;
-  TextSink out(text);
   std::int32_t hour = 0;
   std::int32_t limit = 0;  // stays 0 (never shift) when character 3 is no digit
   xxStep(reporter, kWhere, [&] { hour = now.hour; });
@@ -53,7 +56,13 @@ std::u16string KTime(const DateTime& now, std::u16string_view code, Reporter& re
     out.number(hour < limit ? hour + 24 : hour, twoDigitHour(code) ? 2 : 1);
   });
   xxStep(reporter, kWhere, [&] { formatInto(out, now, restPattern(code)); });
-  xxStep(reporter, kWhere, [&] { out.flush(); });
+}
+
+std::u16string KTime(const DateTime& now, std::u16string_view code, Reporter& reporter) {
+  std::u16string text;
+  TextSink out(text);
+  putKTime(out, now, code, reporter);
+  xxStep(reporter, u"KTime", [&] { out.flush(); });
   return text;
 }
 

@@ -16,8 +16,12 @@ struct ClockReading {
   std::u16string timeKey;  // "h:n", or "h:n:s" when a placeholder holds a lower-case "s"
 };
 
-// Expands `pattern` for `now`. Never throws: errors are reported under
-// "FromXXFToShowClk-XXModule" (and the fields' own locations).
+// Expands `pattern` for `now` into `into`, overwriting both texts in their
+// own storage: a reading kept from tick to tick expands without allocating.
+// `pattern` must not refer to `into`. Never throws: errors are reported
+// under "FromXXFToShowClk-XXModule" (and the fields' own locations).
+void FromXXFToShowClk(std::u16string_view pattern, const DateTime& now, SystemResources& resources,
+                      Reporter& reporter, ClockReading& into);
 ClockReading FromXXFToShowClk(std::u16string_view pattern, const DateTime& now, SystemResources& resources,
                               Reporter& reporter);
 

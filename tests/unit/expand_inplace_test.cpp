@@ -1,0 +1,138 @@
+// The expansion into a reading kept from call to call, and the formatter
+// reading placeholder codes in place.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "base/text.h"
+#include "format/datetime_format.h"
+#include "format/xxformat.h"
+#include "platform/fake/fake_prompt.h"
+
+namespace {
+// Heap allocations while counting is on (the tests are single-threaded).
+long gAllocations = 0;
+bool gCounting = false;
+}  // namespace
+
+// Out of line, so that no caller sees a pointer from `new` reach free().
+[[gnu::noinline]] void* operator new(std::size_t size) {
+  if (gCounting) ++gAllocations;
+  if (void* p = std::malloc(size != 0 ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace tavo {
+namespace {
+
+class ExpandInPlaceTest : public ::testing::Test {
+ protected:
+  ClockReading fresh(std::u16string_view pattern, const DateTime& now) {
+    return FromXXFToShowClk(pattern, now, resources, reporter);
+  }
+  fake::FakePrompt prompt;
+  Boxes boxes{prompt};
+  Reporter reporter{boxes, Version{1, 70, 1}};
+  fake::FakeResources resources;
+};
+
+DateTime at(int hour, int minute, int second) { return DateTime{2026, 12, 6, hour, minute, second}; }
+
+TEST_F(ExpandInPlaceTest, AReusedReadingReadsAsAFreshOne) {
+  // Whatever the reading held before: longer or shorter texts, keys that
+  // gain or lose digits and seconds, the open-placeholder marker.
+  const struct {
+    const char* pattern;
+    DateTime now;
+  } steps[] = {
+      {"%h:nn:ss%,%mmm%,%d%,%ddd% long enough to leave the buffer of a short string", at(23, 59, 59)},
+      {"%h:nn%", at(9, 5, 7)},
+      {"%ss%", at(10, 0, 0)},
+      {"abc%h", at(10, 0, 0)},
+      {"%h:nn%,%m%/%d%", at(0, 0, 5)},
+      {"", at(12, 34, 56)},
+      {"%h%x%n", at(1, 2, 3)},
+      {"%tt h:nn:ss% %kk5h:nn% %o%%r%", at(3, 4, 5)},
+      {"\\%%yy%\\\\", at(21, 5, 7)},
+  };
+  ClockReading reading;
+  for (int round = 0; round < 2; ++round) {
+    for (const auto& step : steps) {
+      const std::u16string pattern = utf16(step.pattern);
+      FromXXFToShowClk(pattern, step.now, resources, reporter, reading);
+      const ClockReading expected = fresh(pattern, step.now);
+      EXPECT_EQ(reading.text, expected.text) << step.pattern;
+      EXPECT_EQ(reading.timeKey, expected.timeKey) << step.pattern;
+    }
+  }
+  EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(ExpandInPlaceTest, AWarmReadingExpandsWithoutAllocating) {
+  ClockReading reading;
+  const std::u16string patterns[] = {u"%h:nn%,%mmm%,%d%", u"%h:nn:ss%,%yy%,%mmm%,%d%,%ddd%",
+                                     u"%tt h:nn:ss%,%yy%,%m%/%d%,%aaa%",
+                                     u"%ggge年m月d日(aaa)% %kk5h:nn:ss% 月齢%o%%r%"};
+  for (const auto& pattern : patterns) {
+    FromXXFToShowClk(pattern, at(23, 59, 59), resources, reporter, reading);  // the longest key and text
+    gAllocations = 0;
+    gCounting = true;
+    for (int s = 0; s < 60; ++s) FromXXFToShowClk(pattern, at(s % 24, s, 59 - s), resources, reporter, reading);
+    gCounting = false;
+    EXPECT_EQ(gAllocations, 0) << utf8(pattern);
+  }
+}
+
+// Codes made of token letters, quotes, backslashes and plain text, as the
+// formatter reads them on their own and as placeholder codes read in place
+// up to their closing "%".
+TEST_F(ExpandInPlaceTest, CodesReadInPlaceFormatAsTheyDoOnTheirOwn) {
+  const std::u16string alphabet = u"dmyhnstaAMP/\"\\:gecqw x年";
+  unsigned seed = 12345;
+  const auto next = [&] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7fff;
+  };
+  const DateTime now{2026, 12, 6, 21, 5, 7};
+  for (int i = 0; i < 4000; ++i) {
+    std::u16string code;
+    const int length = 1 + static_cast<int>(next() % 9);
+    for (int k = 0; k < length; ++k) code += alphabet[next() % alphabet.size()];
+    if (code[0] == u't') continue;  // a field of its own
+    const std::u16string expected = formatDateTime(now, code);
+    const bool withSeconds = code.find(u's') != std::u16string::npos;
+
+    const ClockReading r = fresh(u"[%" + code + u"%]", now);
+    ASSERT_EQ(r.text, u"[" + expected + u"]") << utf8(code);
+    ASSERT_EQ(r.timeKey, withSeconds ? u"21:5:7" : u"21:5") << utf8(code);
+    // Left open, the same code is no placeholder at all, and its "s" no second.
+    const ClockReading open = fresh(u"[%" + code, now);
+    ASSERT_EQ(open.text, u"XXErr") << utf8(code);
+    ASSERT_EQ(open.timeKey, u"21:5") << utf8(code);
+  }
+  EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(ExpandInPlaceTest, AnAmPmMarkerBehindTheHourMakesItTwelveHour) {
+  const std::u16string dashes(70, u'-');  // past the text buffer, which then holds the hour no more
+  const DateTime evening = at(21, 5, 7);
+  EXPECT_EQ(formatDateTime(evening, dashes + u"h:nn AM/PM"), dashes + u"9:05 PM");
+  EXPECT_EQ(formatDateTime(evening, u"hh \"h\" AMPM h"), u"09 h 午後 9");
+  EXPECT_EQ(fresh(u"<%h:nn a/p%>%h%", evening).text, u"<9:05 p>21");  // each placeholder for itself
+  EXPECT_EQ(fresh(u"%" + dashes + u"h am/pm%|%tt h AM/PM%", evening).text, dashes + u"9 pm|9 PM");
+}
+
+TEST_F(ExpandInPlaceTest, AFieldLeftOpenNeverRuns) {
+  resources.present = true;
+  EXPECT_EQ(fresh(u"%RS%-%RS", at(9, 5, 7)).text, u"XXErr");
+  EXPECT_EQ(resources.calls, 1);
+  EXPECT_EQ(fresh(u"%kxh", at(9, 5, 7)).text, u"XXErr");
+  EXPECT_TRUE(prompt.shown.empty()) << "a past-midnight hour without its digit would have been reported";
+}
+
+}  // namespace
+}  // namespace tavo
