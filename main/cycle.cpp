@@ -70,9 +70,13 @@ void CaptionCycle::tmrMain_Timer() {
 
   Scope scope(reporter_, std::u16string(kTickLocation));
   scope.step([&] {
-    ClockReading reading = FromXXFToShowClk(state_.clockPattern, clock_.now(), resources_, reporter_);
-    clockText_ = std::move(reading.text);
-    timeKey_ = std::move(reading.timeKey);
+    // Expanded into storage kept from tick to tick, then swapped in: no
+    // allocation on a steady tick, and the texts change together or not at
+    // all. A nested tick has its own turn at the reading, as the outer one
+    // is done with it by the time anything can nest.
+    FromXXFToShowClk(state_.clockPattern, clock_.now(), resources_, reporter_, reading_);
+    clockText_.swap(reading_.text);
+    timeKey_.swap(reading_.timeKey);
   });
   scope.step([&] { foregroundWindow_ = desktop_.foregroundWindow(); });
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/report.h"
+#include "format/xxformat.h"
 #include "main/app_state.h"
 #include "platform/ports.h"
 #include "settings/store.h"
@@ -58,6 +59,7 @@ class CaptionCycle {
   Reporter& reporter_;
   TimeSignals& signals_;
 
+  ClockReading reading_;  // the expansion's storage, swapped with the two below
   std::u16string clockText_;
   std::u16string timeKey_;
   std::u16string prevTimeKey_;
