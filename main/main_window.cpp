@@ -162,9 +162,10 @@ void MainWindow::LoadMainSet(std::u16string_view location) {
   timerInterval_ = stored.checkInterval;
   scope.step([&] { view_.setTimerInterval(timerInterval_); });
   choices_.taste = stored.taste;
-  // The check box is ticked for 1 only, and its click sets clockRight from
-  // it: a stored value other than 0 or 1 becomes 0, the clock on the left.
-  chkRight_Click(stored.clockRight == 1);
+  // The check box is ticked for 1 only; the stored value itself stays in
+  // force, so one other than 0 or 1 keeps every title free of the clock
+  // until the user clicks the box.
+  choices_.right = stored.clockRight == 1;
   scope.step([&] { view_.showChoices(choices_); });
 }
 

@@ -104,16 +104,18 @@ TEST_F(MainWindowTest, LoadSelectsTheStoredChoices) {
     std::u16string_view interval, right, taste;
     MainChoices choices;
     int timer;
+    int clockRight;
     int report;  // error number reported under frmMain_Load, 0 for none
   };
   const Case cases[] = {
-      {u"", u"", u"", {1, 0, true, false}, 250, 0},  // nothing stored
-      {u"50", u"1", u"1", {0, 1, true, true}, 50, 0},
-      {u"1000", u"0", u"0", {2, 0, true, false}, 1000, 0},
-      {u"100", u"2", u"0", {1, 0, true, false}, 250, 0},  // unknown interval, right of 2: silently the default
-      {u"fast", u"1", u"1", {1, 1, true, true}, 250, err::kTypeMismatch},
-      {u"50", u"300", u"1", {0, 1, true, false}, 50, err::kOverflow},
-      {u"50", u"1", u"2", {0, 0, true, true}, 50, err::kSubscript},  // a taste that names no option
+      {u"", u"", u"", {1, 0, true, false}, 250, 0, 0},  // nothing stored
+      {u"50", u"1", u"1", {0, 1, true, true}, 50, 1, 0},
+      {u"1000", u"0", u"0", {2, 0, true, false}, 1000, 0, 0},
+      // Unknown interval: the default. A right of 2 stays: titles get no clock.
+      {u"100", u"2", u"0", {1, 0, true, false}, 250, 2, 0},
+      {u"fast", u"1", u"1", {1, 1, true, true}, 250, 1, err::kTypeMismatch},
+      {u"50", u"300", u"1", {0, 1, true, false}, 50, 0, err::kOverflow},
+      {u"50", u"1", u"2", {0, 0, true, true}, 50, 1, err::kSubscript},  // a taste that names no option
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(utf8(c.interval) + " " + utf8(c.right) + " " + utf8(c.taste));
@@ -128,7 +130,7 @@ TEST_F(MainWindowTest, LoadSelectsTheStoredChoices) {
     EXPECT_EQ(view.shown, c.choices);
     EXPECT_EQ(state.checkInterval, c.timer);
     EXPECT_EQ(view.log, (std::vector<std::u16string>{u"caption Tavo", u"timer " + decimal(c.timer)}));
-    EXPECT_EQ(state.clockRight, c.choices.right ? 1 : 0);
+    EXPECT_EQ(state.clockRight, c.clockRight);
     EXPECT_EQ(state.clockPattern, c.choices.taste == 0 ? u"%h:nn%,%mmm%,%d%" : u"%h:nn%,%m%/%d%");
     EXPECT_EQ(prompt.shown.size(), c.report ? 1u : 0u);
     EXPECT_TRUE(!c.report || reported(kStartupLocation, c.report));
