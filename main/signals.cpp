@@ -66,6 +66,9 @@ void Signals::ChkPika(std::uint8_t withheld) {
     hourlySignalDone_ = 0;
     return;
   }
+  // The flash tick's message is open (the main timer runs on under boxes
+  // that no main tick opened): a signal now would stack its own boxes on it.
+  if (inFlashTick_) return;
   if (hourlySignalDone_ != 0) return;
   // Set before anything runs: strikes and shakes yield to the message loop,
   // and the checks of nested ticks must find the signal given.
@@ -159,22 +162,33 @@ void Signals::tmrFlash_Timer() {
   // limit's message itself, and boxes must never stack: not two of its own,
   // nor one over an alarm box or an error report.
   if (inFlashTick_ || reporter_.boxes().anyOpen()) return;
-  Raised busy(inFlashTick_);
-
   Scope scope(reporter_, std::u16string(kFlashTickLocation));
-  scope.step([&] { ports_.desktop.flashWindow(foreground()); });
-  if (flashCount_ == 0) {
-    readFlashLimit(scope);
-    flashCount_ = 1;
-  } else if (flashCount_ > flashLimit_) {
-    scope.step([&] { ports_.flashTimer.disable(); });
-    flashCount_ = 0;
-  } else if (flashCount_ == 255) {
-    // The count would pass what a byte holds: the limit 255 is as invalid
-    // as a larger one, and the next tick ends the run.
-    flashLimitInvalid(scope);
-  } else {
-    ++flashCount_;
+  {
+    Raised busy(inFlashTick_);
+    scope.step([&] { ports_.desktop.flashWindow(foreground()); });
+    if (flashCount_ == 0) {
+      readFlashLimit(scope);
+      flashCount_ = 1;
+    } else if (flashCount_ > flashLimit_) {
+      scope.step([&] { ports_.flashTimer.disable(); });
+      flashCount_ = 0;
+    } else if (flashCount_ == 255) {
+      // The count would pass what a byte holds: the limit 255 is as invalid
+      // as a larger one, and the next tick ends the run.
+      flashLimitInvalid(scope);
+    } else {
+      ++flashCount_;
+    }
+  }
+  // Alarm checks held back while the message was open run now, in order and
+  // at the times they came: a late alarm rather than a lost one.
+  while (!heldAlarmChecks_.empty() && !inAlarm_) {
+    const DateTime t = heldAlarmChecks_.front();
+    heldAlarmChecks_.erase(heldAlarmChecks_.begin());
+    scope.step([&] {
+      Raised busy(inAlarm_);
+      checkAlarmAt(t);
+    });
   }
 }
 
@@ -202,9 +216,15 @@ void Signals::ChkAlarm() {
   // stays out: the repeat state changes only after the answer, so it would
   // find the same box due and stack a second one.
   if (inAlarm_) return;
+  if (inFlashTick_) {
+    heldAlarmChecks_.push_back(ports_.clock.now());
+    return;
+  }
   Raised busy(inAlarm_);
+  checkAlarmAt(ports_.clock.now());
+}
 
-  const DateTime t = ports_.clock.now();
+void Signals::checkAlarmAt(const DateTime& t) {
   const std::u16string now = zeroPadded(t.hour, 2) + u":" + zeroPadded(t.minute, 2);
   const std::u16string call = readText(settings_, keys::kWaveFilePath2);
   if (now == state_.alarmTime) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "base/report.h"
 #include "main/app_state.h"
@@ -66,6 +67,7 @@ class Signals : public TimeSignals {
   void chime(Scope& scope, int hour);
   void hourlyEntries(Scope& scope, int hour);
   void runEntry(Scope& scope, int hour, int entry);
+  void checkAlarmAt(const DateTime& t);
   int alarmBox(std::u16string_view call, unsigned flags);
   void readFlashLimit(Scope& scope);
   void flashLimitInvalid(Scope& scope);
@@ -84,6 +86,7 @@ class Signals : public TimeSignals {
   std::uint8_t alarmRepeatCount_ = 0;
   bool inAlarm_ = false;      // an alarm check is waiting for its box
   bool inFlashTick_ = false;  // a flash tick is waiting for its message
+  std::vector<DateTime> heldAlarmChecks_;  // alarm checks that came while it waited
 };
 
 }  // namespace tavo

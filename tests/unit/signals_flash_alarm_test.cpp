@@ -154,6 +154,24 @@ TEST_F(AlarmTest, NoSecondBoxWhileOneIsOpen) {
   EXPECT_EQ(signals.alarmRepeatCount(), 0) << "a nested check counted";
 }
 
+TEST_F(AlarmTest, ChecksDuringTheFlashMessageWaitForIt) {
+  // The main timer runs on under the flash tick's message: no signal and no
+  // alarm box on top of it, and the alarm comes once it is answered.
+  set(keys::kFlashLimit, u"300");
+  prompt.whileOpen = [&] {
+    log.push_back("box " + utf8(prompt.shown.back().title));
+    if (prompt.shown.size() > 1) return;
+    for (const auto& [h, m] : {std::pair{17, 57}, {17, 58}, {18, 0}}) {
+      at(h, m);
+      signals.ChkAlarm();
+      signals.ChkPika(0);
+    }
+  };
+  rec.enable();
+  signals.tmrFlash_Timer();
+  EXPECT_EQ(log, (Log{"flash on", "box エラー - Tavo", "box Alarm - Tavo", "flash on"}));
+}
+
 // The signals under the real cycle: nested ticks in the strikes, an alarm
 // minute that falls on a change of window, and ticks while the box is open.
 class SignalsInCycleTest : public AlarmTest {
