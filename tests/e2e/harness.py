@@ -354,11 +354,12 @@ class Scenario:
         self.extra_probes.append(p)
         return p
 
-    def start_tavo(self, fake_time=None, args=()):
-        """Starts Tavo.exe and waits for its main window; fake_time freezes its local time there."""
+    def start_tavo(self, fake_time=None, args=(), env=None):
+        """Starts Tavo.exe and waits for its main window; fake_time freezes its local time there.
+        env adds to Tavo's environment (e.g. a WINEDEBUG channel whose lines go to wine.log)."""
         if not TAVO_EXE.exists():
             raise RigError(f"{TAVO_EXE} is missing: build the win64 preset first")
-        extra = self.fake_clock(fake_time) if fake_time else None
+        extra = {**(self.fake_clock(fake_time) if fake_time else {}), **(env or {})}
         self.tavo = subprocess.Popen(["wine", str(TAVO_EXE), *args],
                                      env=wine_env(Run.display.name, self.prefix, extra),
                                      stdout=self.log, stderr=self.log)

@@ -144,6 +144,7 @@ struct OwnWindow {
   bool selfSetting = false;  // touched on the window's thread only
   std::mutex mutex;
   std::vector<std::wstring> received;  // texts of WM_SETTEXT sent by others
+  std::vector<std::wstring> moves;     // "x,y" of every change of position
 };
 
 std::mutex gWindowsMutex;
@@ -172,6 +173,14 @@ LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         self->received.emplace_back(lp ? reinterpret_cast<const wchar_t*>(lp) : L"");
       }
       break;
+    case WM_WINDOWPOSCHANGED: {
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+      if (self && !(pos->flags & SWP_NOMOVE)) {
+        std::lock_guard lock(self->mutex);
+        self->moves.push_back(std::to_wstring(pos->x) + L"," + std::to_wstring(pos->y));
+      }
+      break;
+    }
     case kMsgSetTitle: {
       auto* job = reinterpret_cast<std::shared_ptr<Job>*>(lp);
       if (self) self->selfSetting = true;
@@ -352,6 +361,13 @@ Reply run(const Fields& f) {
   if (cmd == L"title") return {storedTitle(handleArg(f, 1))};
   if (cmd == L"class") return {classOf(handleArg(f, 1))};
   if (cmd == L"exists") return {IsWindow(handleArg(f, 1)) ? L"1" : L"0"};
+  if (cmd == L"rect") {  // hwnd [, child id]: left, top, right, bottom on the screen
+    HWND h = handleArg(f, 1);
+    if (f.size() > 2) h = GetDlgItem(h, std::stoi(f[2]));
+    RECT r{};
+    if (!GetWindowRect(h, &r)) fail(lastErrorText(L"GetWindowRect"));
+    return {std::to_wstring(r.left), std::to_wstring(r.top), std::to_wstring(r.right), std::to_wstring(r.bottom)};
+  }
   if (cmd == L"settitle") {  // hwnd, text: the window retitles itself
     need(2);
     HWND h = handleArg(f, 1);
@@ -387,7 +403,23 @@ Reply run(const Fields& f) {
     auto own = ownWindow(handleArg(f, 1));
     std::lock_guard lock(own->mutex);
     own->received.clear();
+    own->moves.clear();
     return {};
+  }
+  if (cmd == L"moves") {  // hwnd: count, then "x,y" of every move
+    auto own = ownWindow(handleArg(f, 1));
+    std::lock_guard lock(own->mutex);
+    Reply r{std::to_wstring(own->moves.size())};
+    r.insert(r.end(), own->moves.begin(), own->moves.end());
+    return r;
+  }
+  if (cmd == L"style") {  // hwnd [, child id]: the window style in hex
+    HWND h = handleArg(f, 1);
+    if (f.size() > 2) h = GetDlgItem(h, std::stoi(f[2]));
+    if (!h) fail(L"no such window");
+    wchar_t buf[16];
+    swprintf(buf, 16, L"%08lX", static_cast<unsigned long>(GetWindowLongW(h, GWL_STYLE)));
+    return {buf};
   }
   if (cmd == L"hang") {  // hwnd, ms
     need(2);
