@@ -35,13 +35,17 @@ class Settings(ScenarioCase):
                 if (right, equal) == (1, 0):
                     self.s.screenshot("clock_right")
 
-    def test_out_of_range_separator_gives_no_clock(self):
-        self.probe.reg_set("Main", "EqualSeparate", "7")
-        self.s.start_tavo()
-        h = self.window("No clock")
-        self.bring(h)
-        time.sleep(6 * TICK)
-        self.assertEqual(self.probe.title(h), "No clock")
+    def test_out_of_range_placement_or_separator_gives_no_clock(self):
+        p = self.probe
+        for key, value in [("EqualSeparate", "7"), ("ClockRight", "2")]:
+            with self.subTest(key=key, value=value):
+                p.reg_set("Main", key, value)
+                self.restart_tavo()
+                h = self.window("No clock " + key)
+                self.bring(h)
+                time.sleep(6 * TICK)
+                self.assertEqual(p.title(h), "No clock " + key)
+                p.call("regdel", "Main", key)
 
     def test_listed_classes_are_left_alone(self):
         p = self.probe
