@@ -55,6 +55,13 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/main/tavo_exe_win32.cpp)
   tavo_add_resources(Tavo "Tavo - タイトルバー時計")
 endif()
 
+if(EXISTS ${CMAKE_SOURCE_DIR}/wavmend/wavmend_exe_win32.cpp)
+  add_executable(Wavmend WIN32 wavmend/wavmend_exe_win32.cpp)
+  target_link_libraries(Wavmend PRIVATE tavo_win32)
+  target_link_options(Wavmend PRIVATE -municode)
+  tavo_add_resources(Wavmend "Wavmend - Tavo の音声ファイルパス修正")
+endif()
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/probe_win32.cpp)
   # Test driver for the end-to-end tests: a console program that makes windows on request.
   add_executable(tavo_probe tests/e2e/driver/probe_win32.cpp)
