@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/report.h"
+#include "dialogs/dialogs_win32.h"
 #include "main/app_state.h"
 #include "main/cycle.h"
 #include "main/main_window.h"
@@ -77,6 +78,11 @@ class TavoApp {
 
     if (!view_.create(instance)) return 1;
     view_.attach(main_);
+    view_.openSettingsDialogHook = [this, instance](int index) {
+      const win32::DialogContext context{instance, view_.hwnd(), settings_, state_, reporter_, desktop_, prompt_,
+                                         [this] { main_.ShowHelp(); }};
+      index == 0 ? win32::openRosterDialog(context) : win32::openDetailsDialog(context);
+    };
     const auto window = reinterpret_cast<WindowHandle>(view_.hwnd());
     shell_.setOwner(window);
     prompt_.setOwner(window);
