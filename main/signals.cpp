@@ -1,5 +1,6 @@
 #include "main/signals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -101,6 +102,10 @@ void Signals::chime(Scope& scope, int hour) {
   scope.step([&] { ports_.sound.playWave(cmd.program, isWaitSwitch(cmd.arguments)); });
 }
 
+namespace {
+constexpr std::int64_t kMaxHourlyEntry = 999;
+}  // namespace
+
 void Signals::hourlyEntries(Scope& scope, int hour) {
   std::int32_t count = 0;
   bool counted = false;
@@ -113,7 +118,10 @@ void Signals::hourlyEntries(Scope& scope, int hour) {
     runEntry(scope, hour, 0);
     return;
   }
-  for (std::int64_t n = count; n >= 1; --n) runEntry(scope, hour, static_cast<int>(n));
+  // A count of millions would keep the thread reading keys for minutes; no
+  // companion program numbers its entries beyond three digits.
+  for (std::int64_t n = std::min<std::int64_t>(count, kMaxHourlyEntry); n >= 1; --n)
+    runEntry(scope, hour, static_cast<int>(n));
 }
 
 void Signals::runEntry(Scope& scope, int hour, int entry) {

@@ -251,6 +251,8 @@ TEST_F(SignalsTest, HourlyEntries) {
       {1, u"0,0,0,0,0,0,0,0", {}, 0},
       {1, u"0,0,0,0,0,0,0,-2", {}, 0},
       {1, u"0,0,0,0,0,0,0, 1 ,9", {"async first.wav"}, 0},
+      // A huge count does not hang the signal: entries above 999 are never looked up.
+      {1, u"0,0,0,0,0,0,0,2000000000", {"open third.exe|now", "async first.wav"}, 0},
       // A count that cannot be read tries entry 00 alone.
       {1, u"0,0,0,0,0,0", {"open zero.exe|"}, err::kSubscript},
       {1, u"0,0,0,0,0,0,0,three", {"open zero.exe|"}, err::kTypeMismatch},
