@@ -63,7 +63,12 @@ class Reporter {
 // and execution carries on with the next statement.
 class Scope {
  public:
-  Scope(Reporter& reporter, std::u16string location) : reporter_(reporter), location_(std::move(location)) {}
+  // Location names are literals that outlive the scope: nothing is copied on
+  // the per-tick path. A temporary string would dangle, so it is refused.
+  Scope(Reporter& reporter, std::u16string_view location) : reporter_(reporter), location_(location) {}
+  template <std::size_t N>
+  Scope(Reporter& reporter, const char16_t (&literal)[N]) : Scope(reporter, std::u16string_view(literal, N - 1)) {}
+  Scope(Reporter& reporter, std::u16string&& location) = delete;
 
   // A statement: on error, report and continue.
   template <class F>
@@ -91,12 +96,12 @@ class Scope {
   }
 
   void report(const Error& e) { reporter_.report(location_, e); }
-  const std::u16string& location() const { return location_; }
+  std::u16string_view location() const { return location_; }
   Reporter& reporter() { return reporter_; }
 
  private:
   Reporter& reporter_;
-  std::u16string location_;
+  std::u16string_view location_;
 };
 
 }  // namespace tavo

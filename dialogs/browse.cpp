@@ -6,7 +6,7 @@
 namespace tavo {
 
 std::int32_t GetBrowsePath(BrowseRequest& request, FileOpenDialog& dialog, Reporter& reporter) {
-  Scope scope(reporter, std::u16string(kBrowseLocation));
+  Scope scope(reporter, kBrowseLocation);
   std::int32_t result = 0;
   scope.step([&] { request.path = std::u16string(trimBlanks(request.path)); });
   // The stored value is a command line: start at its program part, without

@@ -51,7 +51,7 @@ DetailsDialog::DetailsDialog(Settings& settings, AppState& state, Reporter& repo
     : settings_(settings), state_(state), reporter_(reporter), files_(files) {}
 
 void DetailsDialog::open() {
-  Scope scope(reporter_, std::u16string(kOpenLocation));
+  Scope scope(reporter_, kOpenLocation);
   scope.step([&] { LoadAlarmSet(settings_, state_); });
   LoadDetails();
   if (state_.plugInFlags.tavoXX == 1)
@@ -59,7 +59,7 @@ void DetailsDialog::open() {
 }
 
 void DetailsDialog::LoadDetails() {
-  Scope scope(reporter_, std::u16string(kOpenLocation));
+  Scope scope(reporter_, kOpenLocation);
   // A stored flag that is no number is reported and shown as its default;
   // any number but 1 is off, as everywhere else in Tavo.
   const auto flag = [&](const KeyDef& key) -> std::uint8_t {
@@ -122,7 +122,7 @@ void DetailsDialog::setEtc(int index, std::uint8_t value) {
 void DetailsDialog::txtEtc_LostFocus(int index) { txtEtc_[index] = normalized(index, txtEtc_[index]); }
 
 void DetailsDialog::cmdSet_Click(int index) {
-  Scope scope(reporter_, std::u16string(kSetLocation));
+  Scope scope(reporter_, kSetLocation);
   if (index != 0) {
     // Cancel: the boxes changed alarmOn and equalSeparate in memory; the stored values come back.
     scope.step([&] { LoadAlarmSet(settings_, state_); });
@@ -182,7 +182,7 @@ BrowseRequest DetailsDialog::request(std::u16string_view filter, std::u16string_
 }
 
 void DetailsDialog::cmdWavSet_Click(int index) {
-  Scope scope(reporter_, std::u16string(kWavSetLocation));
+  Scope scope(reporter_, kWavSetLocation);
   if (index == kChime)
     browseChime(scope);
   else

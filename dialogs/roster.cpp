@@ -9,7 +9,7 @@ using namespace roster;
 
 void SaveSet3(Settings& settings, const std::vector<std::u16string>& list, std::size_t previousCount,
               Reporter& reporter) {
-  Scope scope(reporter, std::u16string(kSaveLocation));
+  Scope scope(reporter, kSaveLocation);
   for (std::size_t i = 0; i < list.size(); ++i)
     scope.step([&] { settings.save(kSectionMain, windowListKey(static_cast<int>(i)), list[i]); });
   // No stale entry may follow the last one.
@@ -33,7 +33,7 @@ void RosterDialog::Form_Resize() {
 }
 
 void RosterDialog::cmdWSet_Click(int index) {
-  Scope scope(reporter_, std::u16string(kButtonLocation));
+  Scope scope(reporter_, kButtonLocation);
   switch (index) {
     case 0:
       if (list_.size() >= kFollowLimit) {

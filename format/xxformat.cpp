@@ -152,7 +152,8 @@ ClockReading FromXXFToShowClk(std::u16string_view pattern, const DateTime& now, 
 
 std::u16string GetXXF(Settings& settings, Reporter& reporter) {
   std::u16string pattern;
-  Scope scope(reporter, xxLocation(u"GetXXF"));
+  const std::u16string location = xxLocation(u"GetXXF");
+  Scope scope(reporter, location);
   scope.step([&] { pattern = settings.get(keys::kXXFormat.section, keys::kXXFormat.name, keys::kXXFormat.fallback); });
   return pattern;
 }

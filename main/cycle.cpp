@@ -68,7 +68,7 @@ void CaptionCycle::tmrMain_Timer() {
     ~Leave() { --depth; }
   } leave{tickDepth_};
 
-  Scope scope(reporter_, std::u16string(kTickLocation));
+  Scope scope(reporter_, kTickLocation);
   scope.step([&] {
     // Expanded into storage kept from tick to tick, then swapped in: no
     // allocation on a steady tick, and the texts change together or not at
@@ -124,7 +124,7 @@ void CaptionCycle::tmrMain_Timer() {
 }
 
 void CaptionCycle::restoreCurrent() {
-  Scope scope(reporter_, std::u16string(kTickLocation));
+  Scope scope(reporter_, kTickLocation);
   scope.step([&] { RestoreCap(prevWindow_); });
 }
 

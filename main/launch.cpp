@@ -12,7 +12,7 @@ constexpr std::u16string_view kPlayLocation = u"mdlPub!PlayAlarmFile";
 }  // namespace
 
 void SplitCmdLine(CmdLine& cmd, Reporter& reporter) {
-  Scope scope(reporter, std::u16string(kSplitLocation));
+  Scope scope(reporter, kSplitLocation);
   std::u16string text, program, arguments;
   scope.step([&] {
     text = std::u16string(trimBlanks(cmd.program));
@@ -49,7 +49,7 @@ bool isWaveFile(std::u16string_view program) {
 bool isWaitSwitch(std::u16string_view arguments) { return equalsNoCaseAscii(trimBlanks(arguments), u"/w"); }
 
 void PlayAlarmFile(std::u16string_view commandLine, Sound& sound, Shell& shell, Reporter& reporter) {
-  Scope scope(reporter, std::u16string(kPlayLocation));
+  Scope scope(reporter, kPlayLocation);
   CmdLine cmd;
   scope.step([&] {
     cmd.program = commandLine;

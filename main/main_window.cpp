@@ -136,7 +136,7 @@ bool MainWindow::start(std::u16string_view commandText, Desktop& desktop, OtherI
 }
 
 void MainWindow::Form_Load() {
-  Scope scope(reporter_, std::u16string(kStartupLocation));
+  Scope scope(reporter_, kStartupLocation);
   scope.step([&] { view_.setCaption(kMainCaption); });
   LoadMainSet(kStartupLocation);
   LoadAlarmSet(settings_, state_, scope);
@@ -154,7 +154,7 @@ void MainWindow::Form_Load() {
 }
 
 void MainWindow::LoadMainSet(std::u16string_view location) {
-  Scope scope(reporter_, std::u16string(location));
+  Scope scope(reporter_, location);
   const MainSet stored = readMainSet(settings_, scope);
   state_.clockRight = stored.clockRight;
   state_.checkInterval = stored.checkInterval;
@@ -176,7 +176,7 @@ void MainWindow::SaveMainSet(Scope& scope) {
 }
 
 void MainWindow::Form_Resize() {
-  Scope scope(reporter_, std::u16string(kResizeLocation));
+  Scope scope(reporter_, kResizeLocation);
   if (firstResize_ != 1) {
     firstResize_ = 1;
     return;
@@ -191,7 +191,7 @@ void MainWindow::Form_Resize() {
 }
 
 void MainWindow::Form_Unload() {
-  Scope scope(reporter_, std::u16string(kUnloadLocation));
+  Scope scope(reporter_, kUnloadLocation);
   // Leave no frozen clock behind in the window that carries it.
   scope.step([&] { cycle_.restoreCurrent(); });
   scope.step([&] { saveText(settings_, keys::kTavoDirPath, GetAppDir(host_)); });
@@ -203,7 +203,7 @@ void MainWindow::Form_KeyDown(int keyCode, int shift) {
 }
 
 void MainWindow::cmdMain_Click(int index) {
-  Scope scope(reporter_, std::u16string(kMainButtonLocation));
+  Scope scope(reporter_, kMainButtonLocation);
   switch (index) {
     case 0: {  // OK
       scope.step([&] { view_.minimizeAndHide(); });
@@ -244,7 +244,7 @@ void MainWindow::about(Scope& scope) {
 }
 
 void MainWindow::cmdToSet_Click(int index) {
-  Scope scope(reporter_, std::u16string(kToSetLocation));
+  Scope scope(reporter_, kToSetLocation);
   scope.step([&] { view_.openSettingsDialog(index); });
 }
 

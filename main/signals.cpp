@@ -59,7 +59,7 @@ Signals::Signals(AppState& state, Settings& settings, Reporter& reporter, Signal
     : state_(state), settings_(settings), reporter_(reporter), ports_(ports) {}
 
 void Signals::ChkPika(std::uint8_t withheld) {
-  Scope scope(reporter_, std::u16string(kPikaLocation));
+  Scope scope(reporter_, kPikaLocation);
   const DateTime now = ports_.clock.now();
   // Any other minute than "00" rearms the signal, not only "01": a machine
   // that sleeps through minute "01" must not lose the next hour's signal.
@@ -131,7 +131,7 @@ void Signals::runEntry(Scope& scope, int hour, int entry) {
 }
 
 void Signals::VibrateWindow(WindowHandle window, std::int16_t count) {
-  Scope scope(reporter_, std::u16string(kVibrateLocation));
+  Scope scope(reporter_, kVibrateLocation);
   std::int16_t width = 0;  // stays 0 for a width that is no number: the window keeps its place
   scope.step([&] {
     try {
@@ -170,7 +170,7 @@ void Signals::tmrFlash_Timer() {
   // limit's message itself, and boxes must never stack: not two of its own,
   // nor one over an alarm box or an error report.
   if (inFlashTick_ || reporter_.boxes().anyOpen()) return;
-  Scope scope(reporter_, std::u16string(kFlashTickLocation));
+  Scope scope(reporter_, kFlashTickLocation);
   {
     Raised busy(inFlashTick_);
     scope.step([&] { ports_.desktop.flashWindow(foreground()); });

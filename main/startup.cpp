@@ -122,7 +122,7 @@ std::optional<std::u16string> standardPattern(Settings& settings, int taste, Sco
 }
 
 void loadAtStartup(Settings& settings, AppState& state, Reporter& reporter) {
-  Scope scope(reporter, std::u16string(kStartupLocation));
+  Scope scope(reporter, kStartupLocation);
   loadMain(settings, state, &scope);
   // Each alarm value on its own: one bad value must not leave the separator
   // at zero or the alarm time empty for the whole session.

@@ -106,7 +106,7 @@ class TavoApp {
   // No exception may unwind through the window procedure into the system.
   template <class F>
   void guarded(std::u16string_view location, F&& f) {
-    Scope scope(reporter_, std::u16string(location));
+    Scope scope(reporter_, location);
     try {
       scope.step(std::forward<F>(f));
     } catch (const std::exception&) {
