@@ -28,7 +28,8 @@ class WavmendWindow : public Form {
     spec.caption = wavmend::kCaption;
     spec.clientWidthTwips = 3648;
     spec.clientHeightTwips = 792;
-    spec.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    // A close box only: the narrow title bar keeps room for the whole caption.
+    spec.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     spec.controls = kControls;
     spec.font.points = 10.2;
     if (!Form::create(instance, spec)) return false;
