@@ -60,13 +60,13 @@ class DetailsView : public Form {
   }
 
   bool create(HWND owner) {
-    FormSpec spec;
-    spec.className = L"TavoDetails";
-    spec.caption = u"詳細";
-    spec.clientWidthTwips = kDetailsClientWidthTwips;
-    spec.clientHeightTwips = kDetailsClientHeightTwips;
-    spec.controls = kControls;
-    if (!Form::create(context_.instance, spec, owner)) return false;
+    FormSpec form;
+    form.className = L"TavoDetails";
+    form.caption = u"詳細";
+    form.clientWidthTwips = kDetailsClientWidthTwips;
+    form.clientHeightTwips = kDetailsClientHeightTwips;
+    form.controls = kControls;
+    if (!Form::create(context_.instance, form, owner)) return false;
     makeTextFont();
     logic_.setWindow(reinterpret_cast<WindowHandle>(hwnd()), reinterpret_cast<std::uintptr_t>(context_.instance));
     return true;

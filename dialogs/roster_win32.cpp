@@ -36,16 +36,16 @@ class RosterView : public Form, public RosterWindow {
       : context_(context), logic_(context.settings, context.state, context.reporter, context.desktop, *this) {}
 
   bool create() {
-    FormSpec spec;
-    spec.className = L"TavoRoster";
-    spec.caption = u"あの子嫌い！";
-    spec.clientWidthTwips = kRosterClientWidthTwips;
-    spec.clientHeightTwips = kRosterClientHeightTwips;
-    spec.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    spec.controls = kControls;
+    FormSpec form;
+    form.className = L"TavoRoster";
+    form.caption = u"あの子嫌い！";
+    form.clientWidthTwips = kRosterClientWidthTwips;
+    form.clientHeightTwips = kRosterClientHeightTwips;
+    form.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    form.controls = kControls;
     // Not owned by the main window: minimised while following, the dialog
     // keeps a taskbar button of its own instead of vanishing with its owner.
-    return Form::create(context_.instance, spec, nullptr);
+    return Form::create(context_.instance, form, nullptr);
   }
 
   void load() {

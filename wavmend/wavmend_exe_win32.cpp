@@ -23,16 +23,16 @@ constexpr ControlSpec kControls[] = {
 class WavmendWindow : public Form {
  public:
   bool create(HINSTANCE instance) {
-    FormSpec spec;
-    spec.className = L"TavoWavmend";
-    spec.caption = wavmend::kCaption;
-    spec.clientWidthTwips = 3648;
-    spec.clientHeightTwips = 792;
+    FormSpec form;
+    form.className = L"TavoWavmend";
+    form.caption = wavmend::kCaption;
+    form.clientWidthTwips = 3648;
+    form.clientHeightTwips = 792;
     // A close box only: the narrow title bar keeps room for the whole caption.
-    spec.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    spec.controls = kControls;
-    spec.font.points = 10.2;
-    if (!Form::create(instance, spec)) return false;
+    form.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    form.controls = kControls;
+    form.font.points = 10.2;
+    if (!Form::create(instance, form)) return false;
     prompt_.setOwner(reinterpret_cast<WindowHandle>(hwnd()));
     return true;
   }
