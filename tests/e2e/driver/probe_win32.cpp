@@ -318,6 +318,22 @@ BOOL CALLBACK addVisibleWindow(HWND h, LPARAM lp) {
   return TRUE;
 }
 
+struct BoxSearch {
+  const std::wstring* title;
+  HWND found;
+};
+
+BOOL CALLBACK findBoxEndingWith(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<BoxSearch*>(lp);
+  const std::wstring title = storedTitle(w);
+  if (classOf(w) == L"#32770" && title.size() > s->title->size() &&
+      title.compare(title.size() - s->title->size(), s->title->size(), *s->title) == 0) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 Reply topLevelWindows() {
   Reply out;
   EnumWindows(addVisibleWindow, reinterpret_cast<LPARAM>(&out));
@@ -453,7 +469,14 @@ Reply run(const Fields& f) {
   }
   if (cmd == L"msgbox") {  // title: hwnd and text of a message box, hwnd 0 when none
     need(1);
+    // Tavo decorates its own boxes too when they are in front: a title that
+    // ends with the one asked for ("21:05 = エラー - Tavo") is that box.
     HWND h = FindWindowW(L"#32770", f[1].c_str());
+    if (!h) {
+      BoxSearch search{&f[1], nullptr};
+      EnumWindows(findBoxEndingWith, reinterpret_cast<LPARAM>(&search));
+      h = search.found;
+    }
     if (!h) return {L"0", L""};
     std::wstring text;
     for (const Child& c : childrenOf(h)) {
