@@ -1,6 +1,7 @@
 #pragma once
 // The error report and the "report and carry on" scopes of procedures that
 // have a location name.
+#include <exception>
 #include <new>
 #include <set>
 #include <string>
@@ -79,6 +80,9 @@ class Scope {
       reporter_.report(location_, e);
     } catch (const std::bad_alloc&) {
       reporter_.report(location_, Error::of(err::kOutOfMemory));
+    } catch (const std::exception&) {
+      // Nothing may unwind into the system from a window procedure or a tick.
+      reporter_.report(location_, Error::of(err::kInvalidArgument));
     }
   }
 

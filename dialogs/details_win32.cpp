@@ -157,15 +157,7 @@ class DetailsView : public Form {
   // Nothing may unwind into the system.
   template <class F>
   void event(std::u16string_view location, F&& f) {
-    try {
-      std::forward<F>(f)();
-    } catch (const Error& e) {
-      context_.reporter.report(location, e);
-    } catch (const std::bad_alloc&) {
-      context_.reporter.report(location, Error::of(err::kOutOfMemory));
-    } catch (const std::exception&) {
-      context_.reporter.report(location, Error::of(err::kInvalidArgument));
-    }
+    Scope(context_.reporter, location).step(std::forward<F>(f));
   }
 
   const DialogContext& context_;

@@ -122,13 +122,7 @@ void MainWindowView::openSettingsDialog(int index) {
 template <class F>
 void MainWindowView::event(std::u16string_view location, F&& f) {
   if (!logic_) return;
-  try {
-    std::forward<F>(f)();
-  } catch (const Error& e) {
-    reporter_.report(location, e);
-  } catch (const std::exception&) {
-    reporter_.report(location, Error::of(err::kInvalidArgument));
-  }
+  Scope(reporter_, location).step(std::forward<F>(f));
 }
 
 bool MainWindowView::onKeyDown(unsigned vk, int shift) {

@@ -46,17 +46,6 @@ class Win32OtherInstance : public OtherInstance {
   void showNormal(WindowHandle w) override { ShowWindow(reinterpret_cast<HWND>(w), SW_SHOWNORMAL); }
 };
 
-// Per-monitor v2 where the system has it and the manifest did not already
-// set it; older systems keep their default and still run Tavo.
-void becomeDpiAware() {
-  using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
-  HMODULE user = GetModuleHandleW(L"user32.dll");
-  if (!user) return;
-  auto set = reinterpret_cast<SetContext>(
-      reinterpret_cast<void*>(GetProcAddress(user, "SetProcessDpiAwarenessContext")));
-  if (set) set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-}
-
 class TavoApp {
  public:
   TavoApp()
@@ -106,12 +95,7 @@ class TavoApp {
   // No exception may unwind through the window procedure into the system.
   template <class F>
   void guarded(std::u16string_view location, F&& f) {
-    Scope scope(reporter_, location);
-    try {
-      scope.step(std::forward<F>(f));
-    } catch (const std::exception&) {
-      scope.report(Error::of(err::kInvalidArgument));
-    }
+    Scope(reporter_, location).step(std::forward<F>(f));
   }
 
   win32::RegistryStore store_;
@@ -138,7 +122,7 @@ class TavoApp {
 }  // namespace tavo
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-  tavo::becomeDpiAware();
+  tavo::win32::becomeDpiAware();
   static tavo::TavoApp app;  // lives as long as the program
   const wchar_t* text = commandLine ? commandLine : L"";
   return app.run(instance, tavo::win32::fromWide(text, wcslen(text)));

@@ -64,15 +64,6 @@ class WavmendWindow : public Form {
   Win32Prompt prompt_;
 };
 
-void becomeDpiAware() {
-  using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
-  HMODULE user = GetModuleHandleW(L"user32.dll");
-  if (!user) return;
-  auto set = reinterpret_cast<SetContext>(
-      reinterpret_cast<void*>(GetProcAddress(user, "SetProcessDpiAwarenessContext")));
-  if (set) set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
-}
-
 }  // namespace
 }  // namespace tavo::win32
 

@@ -503,4 +503,13 @@ void dispatchFormMessage(MSG& msg) {
   DispatchMessageW(&msg);
 }
 
+void becomeDpiAware() {
+  using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  HMODULE user = GetModuleHandleW(L"user32.dll");
+  if (!user) return;
+  auto set = reinterpret_cast<SetContext>(
+      reinterpret_cast<void*>(GetProcAddress(user, "SetProcessDpiAwarenessContext")));
+  if (set) set(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+}
+
 }  // namespace tavo::win32

@@ -70,6 +70,10 @@ struct Dpi {
 // otherwise the screen's logical pixels per inch, otherwise 96.
 Dpi dpiForWindow(HWND w);
 
+// Per-monitor v2 where the system has it and the manifest did not already
+// set it; older systems keep their default and still run the program.
+void becomeDpiAware();
+
 // ---- Control table -------------------------------------------------------
 
 enum class ControlKind { Frame, Option, Check, Button, Label, Text, List };

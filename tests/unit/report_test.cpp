@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "base/report.h"
 #include "platform/fake/fake_prompt.h"
 
@@ -39,9 +41,11 @@ TEST(ErrorScope, StepReportsAndContinuesTestEntersGuardedBranch) {
   scope.step([] { raise(err::kTypeMismatch); });
   scope.step([&] { after = 1; });
   EXPECT_EQ(after, 1);
+  scope.step([] { throw std::out_of_range("no such field"); });  // never unwinds into the system
   EXPECT_TRUE(scope.test([]() -> bool { raise(err::kTypeMismatch); }));
   EXPECT_FALSE(scope.test([] { return false; }));
-  EXPECT_EQ(prompt.shown.size(), 1u);  // the second mismatch is identical
+  ASSERT_EQ(prompt.shown.size(), 2u);  // the second mismatch is identical
+  EXPECT_NE(prompt.shown[1].text.find(u"エラー番号:5\r\n"), std::u16string::npos);
 }
 
 TEST(Boxes, KnowWhileABoxIsOpen) {
