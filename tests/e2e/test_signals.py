@@ -8,7 +8,7 @@ import wave
 
 import subprocess
 
-from harness import OUT, TICK, ScenarioCase, wait_until
+from harness import OUT, TICK, RigError, ScenarioCase, wait_until
 
 TARGET = "時報の窓"
 
@@ -147,11 +147,14 @@ class Alarm(ScenarioCase):
         seen, ids = {}, {}
 
         def form():
-            r = self.probe.call("children", box)
-            for cid, cls, text in zip(r[0::3], r[1::3], r[2::3]):
-                key = (cls.lower(), text.replace("&", ""))
-                seen[key] = int(self.probe.call("style", box, cid)[0], 16) & 0xF
-                ids[key] = cid
+            try:
+                r = self.probe.call("children", box)
+                for cid, cls, text in zip(r[0::3], r[1::3], r[2::3]):
+                    key = (cls.lower(), text.replace("&", ""))
+                    seen[key] = int(self.probe.call("style", box, cid)[0], 16) & 0xF
+                    ids[key] = cid
+            except RigError:
+                return False  # the box is still putting its controls up: look again
             return all(seen.get(k) == v for k, v in want.items())
 
         try:
