@@ -51,7 +51,8 @@ StartDecision decideStart(std::u16string_view commandText, bool anotherRunning, 
 
 StartDecision decideStart(std::u16string_view commandText, Host& host, Desktop& desktop) {
   const bool another = host.anotherInstanceRunning();
-  const WindowHandle other = another ? desktop.findWindow(kMainWindowClass, kMainCaption) : 0;
+  WindowHandle other = another ? desktop.findWindow(kMainWindowClass, kMainCaption) : 0;
+  if (another && !other) other = desktop.findMarkedWindow(kMainWindowClass, kMainWindowMark);
   return decideStart(commandText, another, other);
 }
 

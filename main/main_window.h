@@ -18,6 +18,9 @@ namespace tavo {
 // A second Tavo finds the first by this class and title.
 inline constexpr std::u16string_view kMainWindowClass = u"ThunderRT6FormDC";
 inline constexpr std::u16string_view kMainCaption = u"Tavo";
+// While the main window is in front the clock decorates its title too, and
+// the title no longer matches; the window also carries this property.
+inline constexpr std::u16string_view kMainWindowMark = u"Tavo.MainWindow";
 
 inline constexpr std::u16string_view kResizeLocation = u"frmMain_Resize";
 inline constexpr std::u16string_view kUnloadLocation = u"frmMain_Unload";

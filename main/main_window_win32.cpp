@@ -52,7 +52,9 @@ bool MainWindowView::create(HINSTANCE instance) {
   spec.clientHeightTwips = kMainClientHeightTwips;
   spec.style = kMainStyle;
   spec.controls = kControls;
-  return Form::create(instance, spec);
+  if (!Form::create(instance, spec)) return false;
+  SetPropW(hwnd(), wide(kMainWindowMark).c_str(), reinterpret_cast<HANDLE>(1));
+  return true;
 }
 
 void MainWindowView::park() {
@@ -174,6 +176,7 @@ std::optional<LRESULT> MainWindowView::onMessage(UINT m, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_DESTROY:
       for (const auto& [id, handler] : timers_) KillTimer(hwnd(), id);
+      RemovePropW(hwnd(), wide(kMainWindowMark).c_str());
       PostQuitMessage(0);
       return 0;
   }

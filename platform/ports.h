@@ -37,6 +37,8 @@ class Desktop {
   // Class name, at most 254 UTF-16 units; "" when it cannot be read.
   virtual std::u16string className(WindowHandle w) = 0;
   virtual WindowHandle findWindow(std::u16string_view className, std::u16string_view title) = 0;
+  // A top-level window of the class that carries the window property `mark`.
+  virtual WindowHandle findMarkedWindow(std::u16string_view className, std::u16string_view mark) = 0;
   virtual std::optional<Rect> windowRect(WindowHandle w) = 0;
   virtual void setWindowPos(WindowHandle w, WindowHandle insertAfter, int x, int y, unsigned flags) = 0;
   virtual void flashWindow(WindowHandle w) = 0;

@@ -72,6 +72,12 @@ WindowHandle FakeDesktop::findWindow(std::u16string_view className, std::u16stri
   return 0;
 }
 
+WindowHandle FakeDesktop::findMarkedWindow(std::u16string_view className, std::u16string_view mark) {
+  for (const auto& [w, win] : windows_)
+    if (win.alive && win.className == className && !mark.empty() && win.mark == mark) return w;
+  return 0;
+}
+
 std::optional<Rect> FakeDesktop::windowRect(WindowHandle w) {
   if (FakeWindow* win = live(w)) return win->rect;
   return std::nullopt;

@@ -19,6 +19,7 @@ struct FakeWindow {
   bool hung = false;  // stops answering messages: title writes are lost
   int titleWrites = 0;  // every write aimed at the window, effective or not
   std::u16string lastWrite;
+  std::u16string mark;  // a window property's name, see findMarkedWindow
 };
 
 struct Move {
@@ -37,6 +38,7 @@ class FakeDesktop : public Desktop {
   // Destroys the window; when it was in front, nothing is in front.
   void close(WindowHandle w);
   void hang(WindowHandle w, bool hung = true);
+  void markWindow(WindowHandle w, std::u16string mark) { windows_.at(w).mark = std::move(mark); }
 
   // The title a user sees now ("" for a vanished window).
   std::u16string title(WindowHandle w) const;
@@ -54,6 +56,7 @@ class FakeDesktop : public Desktop {
   void setWindowTitle(WindowHandle w, std::u16string_view title) override;
   std::u16string className(WindowHandle w) override;
   WindowHandle findWindow(std::u16string_view className, std::u16string_view title) override;
+  WindowHandle findMarkedWindow(std::u16string_view className, std::u16string_view mark) override;
   std::optional<Rect> windowRect(WindowHandle w) override;
   void setWindowPos(WindowHandle w, WindowHandle insertAfter, int x, int y, unsigned flags) override;
   void flashWindow(WindowHandle w) override;

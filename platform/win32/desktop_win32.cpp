@@ -76,6 +76,24 @@ WindowHandle Win32Desktop::findWindow(std::u16string_view className, std::u16str
   return reinterpret_cast<WindowHandle>(FindWindowW(cls.c_str(), text.c_str()));
 }
 
+WindowHandle Win32Desktop::findMarkedWindow(std::u16string_view className, std::u16string_view mark) {
+  struct Search {
+    std::wstring cls, mark;
+    HWND found = nullptr;
+  } search{wide(className), wide(mark)};
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(lp);
+        wchar_t cls[kClassBufferUnits] = {};
+        if (!GetPropW(h, s.mark.c_str()) || GetClassNameW(h, cls, kClassBufferUnits) <= 0 || s.cls != cls)
+          return TRUE;
+        s.found = h;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return reinterpret_cast<WindowHandle>(search.found);
+}
+
 std::optional<Rect> Win32Desktop::windowRect(WindowHandle w) {
   RECT r{};
   if (!w || !GetWindowRect(toHwnd(w), &r)) return std::nullopt;

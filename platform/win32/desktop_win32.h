@@ -18,6 +18,7 @@ class Win32Desktop : public Desktop {
   void setWindowTitle(WindowHandle w, std::u16string_view title) override;
   std::u16string className(WindowHandle w) override;
   WindowHandle findWindow(std::u16string_view className, std::u16string_view title) override;
+  WindowHandle findMarkedWindow(std::u16string_view className, std::u16string_view mark) override;
   std::optional<Rect> windowRect(WindowHandle w) override;
   void setWindowPos(WindowHandle w, WindowHandle insertAfter, int x, int y, unsigned flags) override;
   void flashWindow(WindowHandle w) override;

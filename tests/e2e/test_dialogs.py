@@ -34,9 +34,8 @@ class Dialogs(ScenarioCase):
         """Starts Tavo, shows its main window by a second start, presses the button."""
         if dpi:
             self.set_dpi(dpi)
-        self.s.start_tavo()
+        self.main = self.s.start_tavo()
         self.assertEqual(self.s.tavo_command(), 0)
-        self.main = wait_until(lambda: self.probe.find("ThunderRT6FormDC", "Tavo"), 10, 0.1, "the main window")
         return self.reopen(button, cls)
 
     def reopen(self, button, cls):

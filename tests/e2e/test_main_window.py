@@ -44,7 +44,7 @@ class MainWindow(ScenarioCase):
     def reopen(self):
         """A second start without arguments; returns the first one's window once it is in front."""
         self.assertEqual(self.s.tavo_command(), 0)
-        main = self.probe.find(*MAIN)
+        main = self.s.main
         wait_until(lambda: self.probe.foreground()[0] == main, 10, 0.1, "the main window in front")
         return main
 
@@ -69,6 +69,14 @@ class MainWindow(ScenarioCase):
         self.s.screenshot("main_window")
         self.assertIsNone(self.s.tavo.poll(), "the first one goes on")
         self.assertEqual(self.registry(), before)
+
+    def test_x_closes_the_first_while_its_title_carries_the_clock(self):
+        self.s.start_tavo(fake_time="2026-12-06 21:05:00")
+        main = self.reopen()
+        self.s.wait_title_is(main, "21:05,Dec,6 = Tavo")
+        self.assertEqual(self.reopen(), main)
+        self.assertEqual(self.s.tavo_command("/x"), 0)
+        self.s.tavo.wait(10)
 
     def test_x_with_nothing_running_ends_at_once_and_stores_nothing(self):
         before = self.registry()

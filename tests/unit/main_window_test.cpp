@@ -77,6 +77,13 @@ TEST_F(MainWindowTest, SecondStartRaisesTheFirstAndTouchesNoSetting) {
   EXPECT_FALSE(window.start(u" /X ", desktop, *this));
   EXPECT_EQ(handedOver, std::vector<std::u16string>{u"close " + decimal(static_cast<long>(first))});
 
+  // In front, the first one's title carries the clock: found by its mark.
+  desktop.rename(first, u"21:05 = Tavo");
+  desktop.markWindow(first, std::u16string(kMainWindowMark));
+  handedOver.clear();
+  EXPECT_FALSE(window.start(u"/x", desktop, *this));
+  EXPECT_EQ(handedOver, std::vector<std::u16string>{u"close " + decimal(static_cast<long>(first))});
+
   host.another = false;
   EXPECT_FALSE(window.start(u"/x", desktop, *this));
   EXPECT_EQ(store.readCount, 0);

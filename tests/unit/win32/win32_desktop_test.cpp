@@ -123,6 +123,11 @@ TEST(Win32Desktop, ClassNamesAndLookup) {
   EXPECT_EQ(desktop.findWindow(u"#32770-like クラス", u"ｽﾍﾟﾙﾁｪｯｸ!"), 0u);
   EXPECT_EQ(desktop.findWindow(u"TavoDesktopTest", u"ｽﾍﾟﾙﾁｪｯｸ"), 0u);
 
+  EXPECT_EQ(desktop.findMarkedWindow(u"#32770-like クラス", u"Tavo.Test"), 0u);
+  SetPropW(reinterpret_cast<HWND>(speller.handle()), L"Tavo.Test", reinterpret_cast<HANDLE>(1));
+  EXPECT_EQ(desktop.findMarkedWindow(u"#32770-like クラス", u"Tavo.Test"), speller.handle());
+  EXPECT_EQ(desktop.findMarkedWindow(u"TavoDesktopTest", u"Tavo.Test"), 0u);
+
   std::u16string longest(254, u'c');
   WindowThread longClass(longest);
   EXPECT_EQ(desktop.className(longClass.handle()), longest);
