@@ -10,8 +10,7 @@ class Settings(ScenarioCase):
     def restart_tavo(self, **kwargs):
         """Closes the running Tavo through its main window, then starts a new one."""
         if self.s.tavo is not None:
-            main = self.probe.find("ThunderRT6FormDC", "Tavo")
-            self.probe.call("close", main)
+            self.probe.call("close", self.s.main)
             self.s.tavo.wait(10)
         self.s.start_tavo(**kwargs)
 
