@@ -76,21 +76,26 @@ WindowHandle Win32Desktop::findWindow(std::u16string_view className, std::u16str
   return reinterpret_cast<WindowHandle>(FindWindowW(cls.c_str(), text.c_str()));
 }
 
+namespace {
+
+struct MarkSearch {
+  std::wstring cls, mark;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK matchMarked(HWND h, LPARAM lp) {
+  auto& s = *reinterpret_cast<MarkSearch*>(lp);
+  wchar_t cls[kClassBufferUnits] = {};
+  if (!GetPropW(h, s.mark.c_str()) || GetClassNameW(h, cls, kClassBufferUnits) <= 0 || s.cls != cls) return TRUE;
+  s.found = h;
+  return FALSE;
+}
+
+}  // namespace
+
 WindowHandle Win32Desktop::findMarkedWindow(std::u16string_view className, std::u16string_view mark) {
-  struct Search {
-    std::wstring cls, mark;
-    HWND found = nullptr;
-  } search{wide(className), wide(mark)};
-  EnumWindows(
-      [](HWND h, LPARAM lp) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(lp);
-        wchar_t cls[kClassBufferUnits] = {};
-        if (!GetPropW(h, s.mark.c_str()) || GetClassNameW(h, cls, kClassBufferUnits) <= 0 || s.cls != cls)
-          return TRUE;
-        s.found = h;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  MarkSearch search{wide(className), wide(mark)};
+  EnumWindows(&matchMarked, reinterpret_cast<LPARAM>(&search));
   return reinterpret_cast<WindowHandle>(search.found);
 }
 
