@@ -10,6 +10,13 @@ tavo_packages=(
   fonts-ipafont-gothic python3 zip file
 )
 
+# wine32 runs the 32-bit flavour; it needs the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  [ "$(id -u)" -ne 0 ] && tavo_dpkg="sudo dpkg" || tavo_dpkg="dpkg"
+  $tavo_dpkg --add-architecture i386
+fi
+tavo_packages+=(wine32:i386)
+
 tavo_missing=()
 for p in "${tavo_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || tavo_missing+=("$p")

@@ -22,6 +22,8 @@ TAVO_EXE = Path(os.environ.get("TAVO_EXE", BUILD / "Tavo.exe"))
 PROBE_EXE = Path(os.environ.get("TAVO_PROBE", BUILD / "tavo_probe.exe"))
 OUT = Path(os.environ.get("TAVO_E2E_OUT", ROOT / "out" / "e2e"))
 WORK = Path(os.environ.get("TAVO_E2E_WORK", ROOT / "build" / "e2e"))
+# "win32": the 32-bit flavour in a 32-bit prefix under wine32.
+WINEARCH = os.environ.get("TAVO_WINEARCH", "win64")
 FAKETIME_LIB = next(
     (p for p in (Path("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"),
                  Path("/usr/lib/faketime/libfaketime.so.1")) if p.exists()),
@@ -150,7 +152,7 @@ def wine_env(display, prefix, extra=None):
         "WINEDEBUG": "-all",
         # No Mono or Gecko installers: nothing here downloads.
         "WINEDLLOVERRIDES": "mscoree,mshtml=",
-        "WINEARCH": "win64",
+        "WINEARCH": WINEARCH,
     })
     for k in ("LD_PRELOAD", "FAKETIME", "FAKETIME_TIMESTAMP_FILE"):
         env.pop(k, None)
@@ -343,6 +345,9 @@ class Scenario:
         standing still; set_fake_time() moves it while the process runs."""
         if not FAKETIME_LIB:
             raise RigError("libfaketime is missing (scripts/deps.sh installs it)")
+        if WINEARCH == "win32":
+            # Debian's i386 libfaketime misses glibc's 64-bit time calls.
+            raise RigError("a fake clock cannot reach 32-bit Wine")
         self.clock_file = self.dir / "faketime"
         self.set_fake_time(fake_time)
         # Only the wall clock moves; timers keep running on the real monotonic clock.
