@@ -261,6 +261,19 @@ class Probe:
         r = self.call("regget", section, key)
         return r[1] if r[0] == "1" else None
 
+    def reg_set_units(self, section, key, value):
+        """Stores any Python text as REG_SZ, unpaired surrogates and NULs included."""
+        hexed = value.encode("utf-16-be", "surrogatepass").hex().upper()
+        self.call("regsetw", section, key, hexed, timeout=30)
+
+    def reg_dump(self, section):
+        """{name: (type, text)} of every value of a section, text decoded as stored."""
+        r = self.call("regdump", section, timeout=30)
+        out = {}
+        for i in range(0, len(r) - 2, 3):
+            out[r[i]] = (int(r[i + 1]), bytes.fromhex(r[i + 2]).decode("utf-16-be", "surrogatepass"))
+        return out
+
     def windows(self):
         r = self.call("windows")
         return [(int(r[i]), r[i + 1], r[i + 2]) for i in range(0, len(r) - 2, 3)]

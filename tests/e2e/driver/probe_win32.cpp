@@ -529,6 +529,57 @@ Reply run(const Fields& f) {
     if (s != ERROR_SUCCESS && s != ERROR_FILE_NOT_FOUND) fail(L"RegDeleteKeyValue failed, error " + std::to_wstring(s));
     return {};
   }
+  // Values as UTF-16 code units in hex (four digits each), so that any
+  // text, unpaired surrogates and NULs included, crosses the line protocol.
+  if (cmd == L"regsetw") {  // section, key, hex units
+    need(3);
+    if (f[3].size() % 4 != 0) fail(L"regsetw: hex units come in fours");
+    std::wstring value;
+    for (std::size_t i = 0; i < f[3].size(); i += 4)
+      value.push_back(static_cast<wchar_t>(std::stoul(f[3].substr(i, 4), nullptr, 16)));
+    HKEY key;
+    LSTATUS s = RegCreateKeyExW(HKEY_CURRENT_USER, settingsKey(f[1]).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                nullptr, &key, nullptr);
+    if (s != ERROR_SUCCESS) fail(L"RegCreateKeyEx failed, error " + std::to_wstring(s));
+    s = RegSetValueExW(key, f[2].c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    if (s != ERROR_SUCCESS) fail(L"RegSetValueEx failed, error " + std::to_wstring(s));
+    return {};
+  }
+  if (cmd == L"regdump") {  // section: name, type and hex units of every value
+    need(1);
+    HKEY key;
+    LSTATUS s = RegOpenKeyExW(HKEY_CURRENT_USER, settingsKey(f[1]).c_str(), 0, KEY_QUERY_VALUE, &key);
+    if (s == ERROR_FILE_NOT_FOUND) return {};
+    if (s != ERROR_SUCCESS) fail(L"RegOpenKeyEx failed, error " + std::to_wstring(s));
+    Reply r;
+    for (DWORD i = 0;; ++i) {
+      wchar_t name[16384];
+      DWORD nameSize = 16384, type = 0, size = 0;
+      s = RegEnumValueW(key, i, name, &nameSize, nullptr, &type, nullptr, &size);
+      if (s != ERROR_SUCCESS) break;
+      std::vector<BYTE> data(size + 2);
+      nameSize = 16384;
+      s = RegEnumValueW(key, i, name, &nameSize, nullptr, &type, data.data(), &size);
+      if (s != ERROR_SUCCESS) break;
+      std::size_t units = size / 2;
+      const auto* w = reinterpret_cast<const wchar_t*>(data.data());
+      if ((type == REG_SZ || type == REG_EXPAND_SZ) && units > 0 && w[units - 1] == L'\0') --units;
+      std::wstring hex;
+      hex.reserve(units * 4);
+      wchar_t four[8];
+      for (std::size_t u = 0; u < units; ++u) {
+        swprintf(four, 8, L"%04X", static_cast<unsigned>(w[u]));
+        hex += four;
+      }
+      r.push_back(std::wstring(name, nameSize));
+      r.push_back(std::to_wstring(type));
+      r.push_back(std::move(hex));
+    }
+    RegCloseKey(key);
+    return r;
+  }
   if (cmd == L"localtime") {  // what Windows programs here see as the local time
     SYSTEMTIME t;
     GetLocalTime(&t);
