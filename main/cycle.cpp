@@ -26,6 +26,16 @@ bool knownPlacement(const AppState& s) {
   return (s.clockRight == 0 || s.clockRight == 1) && (s.equalSeparate == 0 || s.equalSeparate == 1);
 }
 
+// Whether a title (as read, with its NUL) still shows the clock. An empty
+// clock is part of every text, so every new title of the window's own would
+// count as one carrying it and lose its first characters to the cut: an
+// empty clock counts only where its separator stands at the placed side.
+bool carriesClock(const AppState& s, std::u16string_view title, std::u16string_view clock) {
+  if (!clock.empty() || !knownPlacement(s)) return contains(title, clock);
+  const std::u16string_view sep = separator(s.equalSeparate);
+  return s.clockRight == 0 ? title.starts_with(sep) : beforeNul(title).ends_with(sep);
+}
+
 // Hour and minute of a time key ("h:n" or "h:n:s"); nothing for a key that
 // does not read as a time, such as the empty key before the first tick.
 std::optional<std::pair<int, int>> hourMinute(std::u16string_view key) {
@@ -77,6 +87,11 @@ void CaptionCycle::tmrMain_Timer() {
     FromXXFToShowClk(state_.clockPattern, clock_.now(), resources_, reporter_, reading_);
     clockText_.swap(reading_.text);
     timeKey_.swap(reading_.timeKey);
+    // A title ends at its first NUL, so a clock from a pattern holding one is
+    // shown only up to it. Kept whole, it would never be found again in the
+    // title it was written into: the window would lose its own title for good
+    // and be written on every tick.
+    if (const auto nul = clockText_.find(u'\0'); nul != std::u16string::npos) clockText_.resize(nul);
   });
   scope.step([&] { foregroundWindow_ = desktop_.foregroundWindow(); });
 
@@ -131,7 +146,7 @@ void CaptionCycle::restoreCurrent() {
 void CaptionCycle::MakeCap() {
   Scope scope(reporter_, u"frmMain!MakeCap");
   scope.step([&] {
-    if (!contains(workCaption_, placedClock_)) baseTitle_ = workCaption_;  // a new title of the window's own
+    if (!carriesClock(state_, workCaption_, placedClock_)) baseTitle_ = workCaption_;  // a new title of its own
   });
   scope.step([&] {
     if (!knownPlacement(state_)) return;  // the title is written back as read
@@ -166,7 +181,7 @@ void CaptionCycle::ChkCap() {
   scope.step([&] { workCaption_ = GetCap(foregroundWindow_); });
   if (workCaption_ == lastCaption_) return;
 
-  if (!contains(workCaption_, clockText_)) {
+  if (!carriesClock(state_, workCaption_, clockText_)) {
     baseTitle_ = workCaption_;  // the window has put up a title of its own
   } else {
     // The title still carries the clock: take it off at the placed side by
