@@ -5,7 +5,7 @@ cancelled. Every box Tavo shows is answered and recorded; no report may come
 twice, and the store keeps every value but the ones the signal repairs.
 
 TAVO_E2E_FULL=1 adds every key alone with every value (about 260 runs, most
-of an hour):  TAVO_E2E_FULL=1 python3 tests/e2e/run.py -k hostile
+of an hour):  TAVO_E2E_FULL=1 python3 tests/e2e/run.py -k every_key_alone
 """
 
 import os
@@ -17,7 +17,7 @@ import unittest
 from harness import BUILD, RigError, ScenarioCase, compose, wait_until
 
 WAVMEND_EXE = BUILD / "Wavmend.exe"
-MAIN = ("ThunderRT6FormDC", "Tavo")
+MAIN = ("ThunderRT6FormDC", "")  # by class: the clock may be in its title
 ROSTER_ID, DETAILS_ID, DETAILS_CANCEL = 114, 115, 261
 TARGET = "敵意の窓"
 
@@ -105,7 +105,7 @@ class TavoBoxes:
                 raise AssertionError(f"timed out after {timeout}s waiting for {what}; boxes: {self.shown!r}")
             time.sleep(0.1)
 
-    def drain(self, quiet=1.5, timeout=40):
+    def drain(self, quiet=1.0, timeout=40):
         """Answers boxes until none has come for `quiet` seconds."""
         last = [time.monotonic()]
 
@@ -152,7 +152,7 @@ class Hostile(ScenarioCase):
         self.s.set_fake_time("2026-03-14 17:00:00")
         if clock_after is not None:
             self.boxes.until(lambda: self.probe.title(h) == compose(clock_after, title), 10, "the clock at 17:00")
-        self.boxes.drain(quiet=2.5)
+        self.boxes.drain(quiet=2.0)
         return h
 
     def open_and_cancel_dialogs(self):
@@ -168,6 +168,11 @@ class Hostile(ScenarioCase):
         self.probe.call("press", details, f"#{DETAILS_CANCEL}")
         self.boxes.until(lambda: self.probe.call("exists", details)[0] == "0", 15, "the details dialog to close")
         self.boxes.drain()
+
+    def find_box(self, title):
+        """A box by its title, which the caption clock may have prefixed."""
+        return next((h for h, cls, t in self.probe.windows()
+                     if cls == "#32770" and (t == title or t.endswith(" " + title))), 0)
 
     def assert_alive(self):
         self.assertIsNone(self.s.tavo.poll(), "Tavo ended")
@@ -189,7 +194,7 @@ class Hostile(ScenarioCase):
 
     # ---- every key at once ----
 
-    def every_key(self, name):
+    def every_key(self, name, dialogs=True):
         text, as_number, as_whole = VALUES[name]
         self.store({key: text for key in ALL_KEYS})
         before = self.dump()
@@ -197,12 +202,15 @@ class Hostile(ScenarioCase):
         # is a number other than 1 is off: 12-hour time, no date.
         clocks = ("4:59", "5:00") if as_number == 0 else ("16:59,Mar,14", "17:00,Mar,14")
         self.run_across_five(*clocks)
-        self.open_and_cancel_dialogs()
+        if dialogs:
+            self.open_and_cancel_dialogs()
         self.assert_alive()
         self.assert_each_box_once()
 
         # Identical reports collapse: one per place and error.
-        expected = {(LOAD, as_whole), (PIKA, as_whole), (OPEN, as_whole), (CANCEL, as_whole)}
+        expected = {(LOAD, as_whole), (PIKA, as_whole)}
+        if dialogs:
+            expected |= {(OPEN, as_whole), (CANCEL, as_whole)}
         if as_number:
             expected.add((LOAD, as_number))
         messages = []
@@ -234,14 +242,17 @@ class Hostile(ScenarioCase):
         self.every_key("unpaired surrogate")
 
     def test_every_key_100000_chars_and_wavmend_over_them(self):
-        self.every_key("100000 chars")
+        # Not the details dialog: Wine's edit box takes about half a minute to
+        # take in a message of 100 000 characters (see the unit tests for the
+        # dialogs over this store).
+        self.every_key("100000 chars", dialogs=False)
         proc = subprocess.Popen(["wine", str(WAVMEND_EXE)], env=self.s.env, stdout=self.s.log, stderr=self.s.log)
         self.s.procs.append(proc)
         h = wait_until(lambda: self.probe.find("TavoWavmend", ""), 20, 0.1, "Wavmend's window")
         before = self.dump()
         for run in range(2):
             self.probe.call("press", h, "#100")  # 修正(&F)
-            box = wait_until(lambda: self.probe.find("#32770", "Fixed!"), 15, 0.1, "Wavmend's message")
+            box = wait_until(lambda: self.find_box("Fixed!"), 15, 0.1, "Wavmend's message")
             self.probe.call("press", box, "#1")
             wait_until(lambda: self.probe.call("exists", box)[0] == "0", 10, 0.1, "the message to close")
             after = self.dump()
@@ -267,7 +278,7 @@ class Hostile(ScenarioCase):
         self.boxes.until(lambda: self.probe.title(other) == compose(clock, "別の窓"), 10, "the clock in the second")
         self.probe.call("forget", other)
         time.sleep(2)
-        self.assertLessEqual(int(self.probe.received(other)[0]), 1, "the title is rewritten on every tick")
+        self.assertLessEqual(len(self.probe.received(other)), 1, "the title is rewritten on every tick")
         self.bring(h)
         self.boxes.until(lambda: self.probe.title(other) == "別の窓", 10, "the second window's own title back")
         self.assert_alive()

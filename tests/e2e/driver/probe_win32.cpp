@@ -566,13 +566,10 @@ Reply run(const Fields& f) {
       std::size_t units = size / 2;
       const auto* w = reinterpret_cast<const wchar_t*>(data.data());
       if ((type == REG_SZ || type == REG_EXPAND_SZ) && units > 0 && w[units - 1] == L'\0') --units;
-      std::wstring hex;
-      hex.reserve(units * 4);
-      wchar_t four[8];
-      for (std::size_t u = 0; u < units; ++u) {
-        swprintf(four, 8, L"%04X", static_cast<unsigned>(w[u]));
-        hex += four;
-      }
+      static constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
+      std::wstring hex(units * 4, L'0');
+      for (std::size_t u = 0; u < units; ++u)
+        for (int d = 0; d < 4; ++d) hex[u * 4 + d] = kDigits[(static_cast<unsigned>(w[u]) >> (12 - 4 * d)) & 0xF];
       r.push_back(std::wstring(name, nameSize));
       r.push_back(std::to_wstring(type));
       r.push_back(std::move(hex));
