@@ -65,9 +65,6 @@ inline constexpr unsigned kStandard = kFresh | kBusy, kBusyAny = kBusy | kBusyXX
 
 inline const char* baseName(Base b) { return b == kFresh ? "fresh" : b == kBusy ? "busy" : "busy+XX"; }
 
-struct StoredKey {
-  std::u16string_view section, name;
-};
 using Snapshot = std::map<std::pair<std::u16string, std::u16string>, std::u16string>;
 
 // Every ingredient on, so that every key is read: signal with chime, cuckoo,
@@ -91,12 +88,11 @@ inline void fillBusy(Settings& s, bool extended) {
   s.save(kSectionMain, u"WindowList1", u"Listed1");
 }
 
-inline Snapshot snapshot(const MemoryStore& store) {
+inline Snapshot snapshot(MemoryStore& store) {
   Snapshot all;
-  auto& mutableStore = const_cast<MemoryStore&>(store);
   for (auto section : {kSectionMain, kSectionPlugIn})
     for (const auto& name : store.keyNames(kAppName, section))
-      all[{std::u16string(section), name}] = *mutableStore.read(kAppName, section, name);
+      all[{std::u16string(section), name}] = *store.read(kAppName, section, name);
   return all;
 }
 
