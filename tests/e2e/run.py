@@ -40,6 +40,7 @@ def main():
     ap.add_argument("-v", action="store_true", help="list every test")
     ap.add_argument("--smoke", action="store_true", help="only the smoke subset (SMOKE below)")
     ap.add_argument("--arch", choices=["win64", "win32"], help="the Wine prefix's kind (default win64)")
+    ap.add_argument("--files", default="test_*.py", help="which scenario files (default test_*.py)")
     args = ap.parse_args()
     if args.build:
         os.environ["TAVO_BUILD"] = str(Path(args.build).resolve())
@@ -53,7 +54,7 @@ def main():
     patterns = args.k + (SMOKE if args.smoke else [])
     if patterns:
         loader.testNamePatterns = [p if "*" in p else f"*{p}*" for p in patterns]
-    suite = loader.discover(str(HERE), pattern="test_*.py", top_level_dir=str(HERE))
+    suite = loader.discover(str(HERE), pattern=args.files, top_level_dir=str(HERE))
     # A terminated run still takes its display down (see the finally below);
     # unittest passes KeyboardInterrupt through where it would swallow SystemExit.
     def interrupted(signum, frame):

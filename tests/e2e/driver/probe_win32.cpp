@@ -584,6 +584,17 @@ Reply run(const Fields& f) {
     swprintf(buf, 64, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
     return {buf};
   }
+  if (cmd == L"drain") {  // hwnd: texts written by others and moves since the last drain, then forgets them
+    auto own = ownWindow(handleArg(f, 1));
+    std::lock_guard lock(own->mutex);
+    // Taken and cleared under one lock, so a long watch loses nothing between calls.
+    Reply r{std::to_wstring(own->received.size())};
+    r.insert(r.end(), own->received.begin(), own->received.end());
+    r.insert(r.end(), own->moves.begin(), own->moves.end());
+    own->received.clear();
+    own->moves.clear();
+    return r;
+  }
   fail(L"unknown command " + cmd);
 }
 

@@ -1,0 +1,304 @@
+"""Many simulated hours of the real Tavo.exe: its local time runs SPEED times
+faster than the real clock (libfaketime's rate), with the flash, the shake,
+the chime and the daily alarm all on. Every hour must give exactly one
+signal, every day exactly one alarm (answered OK here), and the working set
+must not grow once the first simulated hour is over.
+
+    python3 tests/e2e/run.py --files 'long_*.py' -v            # 25 hours
+    TAVO_LONG_HOURS=48 python3 tests/e2e/run.py --files 'long_*.py' -v
+
+How the clock is driven. Only Tavo runs at the fake time; its timers keep the
+real monotonic clock, so a 50 ms tick is 50 * SPEED ms of simulated time (30 s
+at x600). The clock shows seconds, so every tick writes the title: the texts
+the probe window receives are a record of every tick's simulated time, and
+their gaps measure the real tick rate. A minute no tick saw would let a
+signal or the alarm slip through unseen; the test checks that none was
+skipped, so a machine too slow for the rate fails loudly instead of
+counting a missing signal against Tavo.
+
+How things are counted. Every ~0.1 s the test drains the probe window's
+received titles and moves and reads the new lines of Wine's log; each event
+is stamped with the latest simulated time seen. Flash calls and sound plays
+are counted in Wine's own notes on them (see test_signals.py), the shake in
+the window's moves, alarm boxes by finding and answering them.
+"""
+
+import datetime
+import os
+import re
+import time
+
+from harness import RigError, ScenarioCase, wait_until
+
+HOURS = float(os.environ.get("TAVO_LONG_HOURS", "25"))
+SPEED = int(os.environ.get("TAVO_LONG_SPEED", "600"))
+START = datetime.datetime(2026, 3, 14, 6, 45, 0)
+ALARM = datetime.time(7, 30)
+TARGET = "長い一日"
+FLASH_LIMIT = 8        # ten flashes: at x600 a run lasts ten simulated minutes, not 52
+SHAKE_COUNT = 2        # three cycles of four moves, then the move back
+SHAKE_MOVES = 4 * (SHAKE_COUNT + 1) + 1
+# Beyond the first hour's peak the working set may wander by a few pages, no more.
+RSS_SLACK_KB = int(os.environ.get("TAVO_LONG_RSS_SLACK_KB", "256"))
+
+MONTHS = ["Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"]
+CLOCK = re.compile(r"^(\d{1,2}):(\d\d):(\d\d),([A-Z][a-z]{2}),(\d{1,2}) = ")
+FLASH = "fixme:win:NtUserFlashWindowEx"
+CHIME = re.compile(r"SoundName=.*long\.wav")
+
+
+def parse_clock(title):
+    """The simulated time written into a title ("7:05:30,Mar,14 = ..."), or None."""
+    m = CLOCK.match(title)
+    if not m:
+        return None
+    h, n, s, mon, d = m.groups()
+    return datetime.datetime(START.year, MONTHS.index(mon) + 1, int(d), int(h), int(n), int(s))
+
+
+def write_wave(path):
+    import wave
+    with wave.open(str(path), "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(1)
+        w.setframerate(8000)
+        w.writeframes(bytes([128]) * 400)  # 50 ms of silence
+
+
+class Watch:
+    """What one long run saw, every event stamped with simulated time."""
+
+    def __init__(self):
+        self.ticks = []     # simulated time of every title write
+        self.flashes = []
+        self.chimes = []
+        self.moves = []
+        self.alarms = []    # simulated time at which a box was found
+        self.rss = {}       # simulated hour -> samples (VmRSS kB, RssAnon kB, threads, open files)
+        self.now = None
+
+    def stamp(self):
+        return self.now
+
+    def events_near(self, events, start, end):
+        return [e for e in events if start <= e < end]
+
+
+def floor(samples):
+    return tuple(min(col) for col in zip(*samples))
+
+
+def peak(samples):
+    return tuple(max(col) for col in zip(*samples))
+
+
+def proc_memory(pid):
+    fields = {}
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            key, _, value = line.partition(":")
+            if key in ("VmRSS", "RssAnon", "Threads"):
+                fields[key] = int(value.split()[0])
+    return fields["VmRSS"], fields["RssAnon"], fields["Threads"], len(os.listdir(f"/proc/{pid}/fd"))
+
+
+class LongRun(ScenarioCase):
+    def setUp(self):
+        super().setUp()
+        self.log_offset = 0
+        self.log_rest = b""
+
+    def new_log_lines(self):
+        self.s.log.flush()
+        with open(self.s.dir / "wine.log", "rb") as f:
+            f.seek(self.log_offset)
+            data = f.read()
+        self.log_offset += len(data)
+        data = self.log_rest + data
+        lines = data.split(b"\n")
+        self.log_rest = lines.pop()
+        return [line.decode("utf-8", "replace") for line in lines]
+
+    def tavo_pid(self):
+        """Wine runs Tavo.exe in a process of its own behind start.exe: the one
+        whose command line names Tavo.exe, in this scenario's prefix."""
+        prefix = f"WINEPREFIX={self.s.prefix}".encode()
+
+        def find():
+            for entry in os.listdir("/proc"):
+                if not entry.isdigit():
+                    continue
+                try:
+                    cmd = open(f"/proc/{entry}/cmdline", "rb").read()
+                    env = open(f"/proc/{entry}/environ", "rb").read().split(b"\0")
+                except OSError:
+                    continue
+                if b"Tavo.exe" in cmd.split(b"\0")[0] and prefix in env:
+                    return int(entry)
+            return None
+
+        return wait_until(find, 10, 0.1, "Tavo's process")
+
+    def test_hourly_signals_and_the_daily_alarm(self):
+        p = self.probe
+        sounds = self.s.prefix / "drive_c" / "long.wav"
+        write_wave(sounds)
+        for key, value in {"CheckInterval": "50", "ShowSecond": "1",
+                           "TimePika": "1", "FlashLimit": str(FLASH_LIMIT),
+                           "TimeFuru": "1", "TimeFuruCount": str(SHAKE_COUNT),
+                           "TimePipo": "1", "PipoHato": "0", "WaveFilePath1": r"C:\long.wav",
+                           "Alarm": "1", "AlarmTime": ALARM.strftime("%H:%M"), "AlarmMessage": "朝です",
+                           "WaveFilePath2": ""}.items():
+            p.reg_set("Main", key, value)
+        h = self.window(TARGET)
+        self.bring(h)
+        self.s.start_tavo(fake_time=f"@{START:%Y-%m-%d %H:%M:%S} x{SPEED}",
+                          env={"WINEDEBUG": "-all,fixme+win,trace+winmm"})
+        self.bring(h)
+        pid = self.tavo_pid()
+
+        w = Watch()
+        first = None
+        end = None
+        real_start = time.monotonic()
+        # Generous: the run itself plus slack for a slow machine.
+        real_deadline = real_start + HOURS * 3600 / SPEED * 2 + 60
+        while True:
+            if time.monotonic() > real_deadline:
+                raise AssertionError(f"the run did not reach its end in time; last seen {w.now}")
+            r = p.call("drain", h)
+            n = int(r[0])
+            for text in r[1:1 + n]:
+                t = parse_clock(text)
+                if t is None:
+                    continue
+                w.ticks.append(t)
+                w.now = t
+            for _ in r[1 + n:]:
+                if w.now:
+                    w.moves.append(w.now)
+            for line in self.new_log_lines():
+                if w.now is None:
+                    continue
+                if FLASH in line:
+                    w.flashes.append(w.now)
+                elif CHIME.search(line):
+                    w.chimes.append(w.now)
+            if w.now is None:
+                time.sleep(0.05)
+                continue
+            if first is None:
+                first = w.now
+                end = first + datetime.timedelta(hours=HOURS)
+            box, _ = p.call("msgbox", "Alarm - Tavo")
+            if box != "0":
+                w.alarms.append(w.now)
+                p.call("press", box, "OK")
+                wait_until(lambda: p.call("msgbox", "Alarm - Tavo")[0] == "0", 5, what="the alarm box to close")
+                # The box took the foreground; the window that shows the time gets it back.
+                self.bring(h)
+            w.rss.setdefault(int((w.now - first).total_seconds() // 3600), []).append(proc_memory(pid))
+            if w.now >= end:
+                break
+            time.sleep(0.1)  # a lighter watch leaves the machine to Tavo's ticks
+        real = time.monotonic() - real_start
+        unseen = self.unseen_minutes(w, first)
+        self.report(w, first, end, real, unseen)
+        self.check(w, first, end, unseen)
+
+    @staticmethod
+    def unseen_minutes(w, first):
+        """Minutes no tick saw, leaving out those an open alarm box held up."""
+        seen = {t.replace(second=0) for t in w.ticks}
+        held = [(a, a + datetime.timedelta(minutes=25)) for a in w.alarms]
+        m = first.replace(second=0) + datetime.timedelta(minutes=1)
+        unseen = []
+        while m < w.now.replace(second=0):
+            if m not in seen and not any(a <= m < b for a, b in held):
+                unseen.append(m)
+            m += datetime.timedelta(minutes=1)
+        return unseen
+
+    def report(self, w, first, end, real, unseen):
+        gaps = sorted((b - a).total_seconds() * 1000 / SPEED for a, b in zip(w.ticks, w.ticks[1:]))
+        pick = (lambda q: round(gaps[min(len(gaps) - 1, int(len(gaps) * q))])) if gaps else (lambda q: None)
+        self.figures = {
+            "simulated": f"{first} .. {w.now} ({(w.now - first).total_seconds() / 3600:.1f} h)",
+            "real_seconds": round(real, 1),
+            "speed": SPEED,
+            "title_writes": len(w.ticks),
+            # Real milliseconds between ticks, from the simulated seconds between title writes.
+            "tick_gap_real_ms": {"median": pick(0.5), "p99": pick(0.99), "max": pick(1.0)},
+            "minutes_unseen": [f"{m:%d %H:%M}" for m in unseen],
+            "flashes": len(w.flashes), "chimes": len(w.chimes), "moves": len(w.moves),
+            "alarms": [str(a) for a in w.alarms],
+            # Per simulated hour, the lowest and the highest sample of each.
+            "floor_rss_anon_threads_files": {h: floor(v) for h, v in sorted(w.rss.items())},
+            "peak_rss_anon_threads_files": {h: peak(v) for h, v in sorted(w.rss.items())},
+        }
+        out = self.s.dir / "figures.txt"
+        out.write_text("\n".join(f"{k}: {v}" for k, v in self.figures.items()) + "\n")
+        print(f"\n  long run: {self.figures}", flush=True)
+
+
+    def check(self, w, first, end, unseen):
+        minute = datetime.timedelta(minutes=1)
+        missed = set(unseen)
+        # An hour, or a day's alarm, is judged only when a tick saw its minute:
+        # a minute the rig's rate skipped says nothing about Tavo.
+        boundaries = []
+        b = first.replace(minute=0, second=0) + datetime.timedelta(hours=1)
+        while b <= end:
+            boundaries.append(b)
+            b += datetime.timedelta(hours=1)
+        alarms_due = [datetime.datetime.combine(first.date() + datetime.timedelta(days=d), ALARM) for d in range(4)]
+        alarms_due = [a for a in alarms_due if first < a <= end]
+        # A tick late in the minute may read the next one by the time the
+        # check itself asks the clock; such a minute is not judged either.
+        judgeable = {t.replace(second=0) for t in w.ticks if t.second <= 55}
+        missed |= {m for m in boundaries + alarms_due if m not in judgeable}
+        critical_unseen = [m for m in boundaries + alarms_due if m in missed]
+        self.assertLessEqual(len(critical_unseen), (len(boundaries) + len(alarms_due)) // 4,
+                             f"ticks too slow for x{SPEED}: too many signal minutes unseen: {critical_unseen}")
+        hours_judged = len([b for b in boundaries if b not in missed])
+        alarms_judged = len([a for a in alarms_due if a not in missed])
+        self.figures["judged"] = f"{hours_judged} of {len(boundaries)} hours, {alarms_judged} of {len(alarms_due)} alarms"
+        print(f"  judged: {self.figures['judged']}", flush=True)
+
+        # Each hour: one chime, one flash run, one shake, and nothing else near it.
+        before, after = datetime.timedelta(minutes=5), datetime.timedelta(minutes=20)
+        wrong = {}
+        for b in boundaries:
+            got = (len(w.events_near(w.chimes, b - before, b + after)),
+                   len(w.events_near(w.flashes, b - before, b + after)),
+                   len(w.events_near(w.moves, b - before, b + after)))
+            if b not in missed and got != (1, FLASH_LIMIT + 2, SHAKE_MOVES):
+                wrong[str(b)] = got
+        self.assertEqual(wrong, {}, "hours whose (chimes, flashes, moves) differ from "
+                         f"(1, {FLASH_LIMIT + 2}, {SHAKE_MOVES})")
+
+        # One alarm box a day, at its minute, and its flash run after the answer.
+        judged = [a for a in alarms_due if a not in missed]
+        found = [f for f in w.alarms if any(abs((f - a).total_seconds()) < 120 for a in judged)]
+        self.assertEqual(len(found), len(judged), f"alarm boxes {w.alarms}, due {judged}")
+        self.assertLessEqual(len(w.alarms), len(alarms_due), f"alarm boxes {w.alarms}, due {alarms_due}")
+        for f in w.alarms:
+            self.assertEqual(len(w.events_near(w.flashes, f, f + after)), FLASH_LIMIT + 2)
+
+        # Nothing outside those windows: no signal given twice or at the wrong time.
+        runs = len(boundaries) + len(w.alarms)
+        self.assertLessEqual(len(w.chimes), len(boundaries))
+        self.assertLessEqual(len(w.flashes), runs * (FLASH_LIMIT + 2))
+        self.assertLessEqual(len(w.moves), len(boundaries) * SHAKE_MOVES)
+
+        # The working set does not grow after the first hour: in no later hour
+        # does it stay above the first hour's peak. The peak holds the sound's
+        # player thread (its stack, about 1 MB, and its files), which comes
+        # and goes; a leak lifts the floor of every later hour.
+        base = peak(w.rss[0])
+        grown = {h: floor(v) for h, v in w.rss.items()
+                 if h >= 1 and any(a > b + slack for a, b, slack in zip(floor(v), base, (RSS_SLACK_KB, RSS_SLACK_KB, 0, 0)))}
+        self.assertEqual(grown, {}, f"floors above the first hour's peak (VmRSS kB, RssAnon kB, threads, files) {base}")
+        f = self.figures
+        print(f"longrun: {f['simulated'].split('(')[1][:-1]} at x{SPEED} in {f['real_seconds']:.0f} s, "
+              f"judged {f['judged']}", flush=True)
