@@ -10,11 +10,11 @@ must not grow once the first simulated hour is over.
 How the clock is driven. Only Tavo runs at the fake time; its timers keep the
 real monotonic clock, so a 50 ms tick is 50 * SPEED ms of simulated time (30 s
 at x600). The clock shows seconds, so every tick writes the title: the texts
-the probe window receives are a record of every tick's simulated time, and
-their gaps measure the real tick rate. A minute no tick saw would let a
-signal or the alarm slip through unseen; the test checks that none was
-skipped, so a machine too slow for the rate fails loudly instead of
-counting a missing signal against Tavo.
+the probe window receives are a record of the ticks' simulated times, and
+their gaps measure the real tick rate. A late tick can skip a minute; an hour
+(or a day's alarm) that shows no events and whose minute no tick saw is left
+unjudged, since it says nothing about Tavo, and too many of those fail the
+run as too fast for the machine.
 
 How things are counted. Every ~0.1 s the test drains the probe window's
 received titles and moves and reads the new lines of Wine's log; each event
@@ -242,10 +242,6 @@ class LongRun(ScenarioCase):
 
 
     def check(self, w, first, end, unseen):
-        minute = datetime.timedelta(minutes=1)
-        missed = set(unseen)
-        # An hour, or a day's alarm, is judged only when a tick saw its minute:
-        # a minute the rig's rate skipped says nothing about Tavo.
         boundaries = []
         b = first.replace(minute=0, second=0) + datetime.timedelta(hours=1)
         while b <= end:
@@ -253,37 +249,43 @@ class LongRun(ScenarioCase):
             b += datetime.timedelta(hours=1)
         alarms_due = [datetime.datetime.combine(first.date() + datetime.timedelta(days=d), ALARM) for d in range(4)]
         alarms_due = [a for a in alarms_due if first < a <= end]
-        # A tick late in the minute may read the next one by the time the
-        # check itself asks the clock; such a minute is not judged either.
-        judgeable = {t.replace(second=0) for t in w.ticks if t.second <= 55}
-        missed |= {m for m in boundaries + alarms_due if m not in judgeable}
-        critical_unseen = [m for m in boundaries + alarms_due if m in missed]
-        self.assertLessEqual(len(critical_unseen), (len(boundaries) + len(alarms_due)) // 4,
-                             f"ticks too slow for x{SPEED}: too many signal minutes unseen: {critical_unseen}")
-        hours_judged = len([b for b in boundaries if b not in missed])
-        alarms_judged = len([a for a in alarms_due if a not in missed])
-        self.figures["judged"] = f"{hours_judged} of {len(boundaries)} hours, {alarms_judged} of {len(alarms_due)} alarms"
-        print(f"  judged: {self.figures['judged']}", flush=True)
-
-        # Each hour: one chime, one flash run, one shake, and nothing else near it.
+        # A minute counts as seen when a title carries it early enough that
+        # the check, asking the clock a moment later, still reads it too.
+        seen = {t.replace(second=0) for t in w.ticks if t.second <= 55}
         before, after = datetime.timedelta(minutes=5), datetime.timedelta(minutes=20)
-        wrong = {}
+
+        # Each hour: one chime, one flash run, one shake. The tick that gives
+        # the signal is long (sound, moves), and the title it writes shows the
+        # time of the ticks nested in it, so an hour with events is judged by
+        # them whether or not its minute "00" shows in a title. An hour with
+        # no events is a fault only if a tick saw its minute; otherwise the
+        # rate skipped it and it says nothing about Tavo.
+        wrong, skipped = {}, []
         for b in boundaries:
             got = (len(w.events_near(w.chimes, b - before, b + after)),
                    len(w.events_near(w.flashes, b - before, b + after)),
                    len(w.events_near(w.moves, b - before, b + after)))
-            if b not in missed and got != (1, FLASH_LIMIT + 2, SHAKE_MOVES):
+            if got == (0, 0, 0) and b not in seen:
+                skipped.append(b)
+            elif got != (1, FLASH_LIMIT + 2, SHAKE_MOVES):
                 wrong[str(b)] = got
         self.assertEqual(wrong, {}, "hours whose (chimes, flashes, moves) differ from "
                          f"(1, {FLASH_LIMIT + 2}, {SHAKE_MOVES})")
 
         # One alarm box a day, at its minute, and its flash run after the answer.
-        judged = [a for a in alarms_due if a not in missed]
-        found = [f for f in w.alarms if any(abs((f - a).total_seconds()) < 120 for a in judged)]
-        self.assertEqual(len(found), len(judged), f"alarm boxes {w.alarms}, due {judged}")
-        self.assertLessEqual(len(w.alarms), len(alarms_due), f"alarm boxes {w.alarms}, due {alarms_due}")
+        found = {a: [f for f in w.alarms if abs((f - a).total_seconds()) < 120] for a in alarms_due}
+        skipped += [a for a, boxes in found.items() if not boxes and a not in seen]
+        self.assertEqual({str(a): len(boxes) for a, boxes in found.items() if a not in skipped},
+                         {str(a): 1 for a in alarms_due if a not in skipped}, f"alarm boxes at {w.alarms}")
+        self.assertEqual(len(w.alarms), sum(len(boxes) for boxes in found.values()), f"alarm boxes at {w.alarms}")
         for f in w.alarms:
             self.assertEqual(len(w.events_near(w.flashes, f, f + after)), FLASH_LIMIT + 2)
+
+        self.figures["judged"] = (f"{len([b for b in boundaries if b not in skipped])} of {len(boundaries)} hours, "
+                                  f"{len([a for a in alarms_due if a not in skipped])} of {len(alarms_due)} alarms")
+        print(f"  judged: {self.figures['judged']}", flush=True)
+        self.assertLessEqual(len(skipped), (len(boundaries) + len(alarms_due)) // 4,
+                             f"ticks too slow for x{SPEED}: too many signal minutes skipped: {skipped}")
 
         # Nothing outside those windows: no signal given twice or at the wrong time.
         runs = len(boundaries) + len(w.alarms)
