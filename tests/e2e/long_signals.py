@@ -12,9 +12,9 @@ real monotonic clock, so a 50 ms tick is 50 * SPEED ms of simulated time (30 s
 at x600). The clock shows seconds, so every tick writes the title: the texts
 the probe window receives are a record of the ticks' simulated times, and
 their gaps measure the real tick rate. A late tick can skip a minute; an hour
-(or a day's alarm) that shows no events and whose minute no tick saw is left
-unjudged, since it says nothing about Tavo, and too many of those fail the
-run as too fast for the machine.
+(or a day's alarm) that shows no events and whose minute fewer than two ticks
+saw is left unjudged, since it says nothing about Tavo, and too many of those
+fail the run as too fast for the machine.
 
 How things are counted. Every ~0.1 s the test drains the probe window's
 received titles and moves and reads the new lines of Wine's log; each event
@@ -258,9 +258,15 @@ class LongRun(ScenarioCase):
         # Judged only where the run went on long enough to see a whole flash run.
         boundaries = [b for b in every_hour if b + after <= end]
         alarms_due = [a for a in every_alarm if a + after <= end]
-        # A minute counts as seen when a title carries it early enough that
-        # the check, asking the clock a moment later, still reads it too.
-        seen = {t.replace(second=0) for t in w.ticks if t.second <= 55}
+        # The checks ask the clock again after the title is written, and a
+        # write to another program's window can take long enough at this rate
+        # for that reading to fall in the next minute. A minute counts as
+        # seen by the checks when two ticks wrote it: the first tick's checks
+        # ran before the second tick read the clock.
+        per_minute = {}
+        for t in w.ticks:
+            per_minute[t.replace(second=0)] = per_minute.get(t.replace(second=0), 0) + 1
+        seen = {m for m, n in per_minute.items() if n >= 2}
 
         # Each hour: one chime, one flash run, one shake. The tick that gives
         # the signal is long (sound, moves), and the title it writes shows the
