@@ -1,5 +1,6 @@
 #include "main/cycle.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -14,6 +15,8 @@ namespace tavo {
 namespace {
 
 constexpr std::u16string_view kTickLocation = u"frmMain!tmrMain_Timer";
+
+constexpr int kMaxBackoffTicks = 16;
 
 // The standard dialog class, and the spell checker's dialog that, while it
 // exists, keeps the clock out of every window of that class.
@@ -94,6 +97,7 @@ void CaptionCycle::tmrMain_Timer() {
     if (const auto nul = clockText_.find(u'\0'); nul != std::u16string::npos) clockText_.resize(nul);
   });
   scope.step([&] { foregroundWindow_ = desktop_.foregroundWindow(); });
+  if (!owedTitles_.empty()) scope.step([&] { retryOwedTitles(); });
 
   // The alarm check runs once per change of hour and minute, on whichever
   // path the tick takes; a change of window on the alarm minute must not
@@ -126,9 +130,11 @@ void CaptionCycle::tmrMain_Timer() {
   if (state_.rosterCount() != 0 || spell != 0) decision = ChkWList(className) | spell;
   scope.step([&] { workCaption_ = GetCap(foregroundWindow_); });
   scope.step([&] { baseTitle_ = workCaption_; });
+  clockOwed_ = false;  // whatever the last window did not take, this one starts afresh
   if (decision == 1) {
     clockWithheld_ = 1;
   } else {
+    scope.step([&] { adoptOwedTitle(); });
     MakeCap();
     clockWithheld_ = 0;
   }
@@ -159,8 +165,28 @@ void CaptionCycle::MakeCap() {
       workCaption_ = baseTitle_ + std::u16string(sep) + clockText_ + u'\0';
     }
   });
-  scope.step([&] { placedClock_ = clockText_; });
-  scope.step([&] { writeTitle(foregroundWindow_, workCaption_); });
+  std::u16string placedBefore;
+  scope.step([&] {
+    placedBefore = placedClock_;
+    placedClock_ = clockText_;
+  });
+  scope.step([&] {
+    if (writeTitle(foregroundWindow_, workCaption_)) {
+      clockOwed_ = false;
+      return;
+    }
+    // Not taken: go on from the title as it stands, with the clock placed
+    // before still in it, so that nothing mistakes that clock for part of
+    // the window's own title; try again later.
+    workCaption_ = GetCap(foregroundWindow_);
+    placedClock_ = std::move(placedBefore);
+    if (clockOwed_) {
+      clockBackoff_.failed();
+    } else {
+      clockOwed_ = true;
+      clockBackoff_ = Backoff{};
+    }
+  });
 }
 
 std::u16string CaptionCycle::GetCap(WindowHandle w) {
@@ -179,7 +205,13 @@ std::u16string CaptionCycle::GetCap(WindowHandle w) {
 void CaptionCycle::ChkCap() {
   Scope scope(reporter_, u"frmMain!ChkCap");
   scope.step([&] { workCaption_ = GetCap(foregroundWindow_); });
-  if (workCaption_ == lastCaption_) return;
+  if (workCaption_ == lastCaption_) {
+    if (clockOwed_ && clockWithheld_ == 0 && clockBackoff_.due()) {
+      scope.step([&] { MakeCap(); });
+      lastCaption_ = workCaption_;
+    }
+    return;
+  }
 
   if (!carriesClock(state_, workCaption_, clockText_)) {
     baseTitle_ = workCaption_;  // the window has put up a title of its own
@@ -211,7 +243,61 @@ void CaptionCycle::RestoreCap(WindowHandle previous) {
   // front would undo the changes it made since.
   if (clockWithheld_ != 0) return;
   const std::u16string title = GetCap(previous);
-  if (contains(title, placedClock_) || contains(title, clockText_)) writeTitle(previous, baseTitle_);
+  if (!contains(title, placedClock_) && !contains(title, clockText_)) return;
+  if (!writeTitle(previous, baseTitle_) && desktop_.windowTitle(previous)) oweTitle(previous, title);
+}
+
+void CaptionCycle::oweTitle(WindowHandle w, const std::u16string& carried) {
+  std::erase_if(owedTitles_, [&](const OwedTitle& o) { return o.window == w; });
+  if (owedTitles_.size() >= kMaxOwedTitles) owedTitles_.erase(owedTitles_.begin());
+  OwedTitle owed{w, baseTitle_, std::u16string(beforeNul(carried)),
+                 contains(carried, placedClock_) ? placedClock_ : clockText_, Backoff{}};
+  owedTitles_.push_back(std::move(owed));
+}
+
+// The window comes back to the front still carrying the clock it had: its own
+// title is the one it is owed, and the clock in it is the one to replace.
+void CaptionCycle::adoptOwedTitle() {
+  const auto it = std::find_if(owedTitles_.begin(), owedTitles_.end(),
+                               [&](const OwedTitle& o) { return o.window == foregroundWindow_; });
+  if (it == owedTitles_.end()) return;
+  if (beforeNul(workCaption_) == it->carried) {
+    baseTitle_ = it->own;
+    placedClock_ = it->clock;
+  }
+  owedTitles_.erase(it);
+}
+
+void CaptionCycle::retryOwedTitles() {
+  for (auto it = owedTitles_.begin(); it != owedTitles_.end();) {
+    OwedTitle& o = *it;
+    // The foreground window is the tick's own business (adoptOwedTitle).
+    if (o.window == foregroundWindow_ || !o.backoff.due()) {
+      ++it;
+      continue;
+    }
+    const auto now = desktop_.windowTitle(o.window);
+    // Gone, or its program put up a title of its own meanwhile: nothing owed.
+    if (!now || *now != o.carried || writeTitle(o.window, o.own)) {
+      it = owedTitles_.erase(it);
+      continue;
+    }
+    o.backoff.failed();
+    ++it;
+  }
+}
+
+bool CaptionCycle::Backoff::due() {
+  if (wait > 0) {
+    --wait;
+    return false;
+  }
+  return true;
+}
+
+void CaptionCycle::Backoff::failed() {
+  wait = step;
+  step = std::min(step * 2, kMaxBackoffTicks);
 }
 
 std::u16string CaptionCycle::GetForegroundCN() {
@@ -244,10 +330,13 @@ std::uint8_t CaptionCycle::ChkWList(std::u16string_view className) {
   return result;
 }
 
-void CaptionCycle::writeTitle(WindowHandle w, std::u16string_view title) {
-  if (w == 0) return;  // nothing to write to
+bool CaptionCycle::writeTitle(WindowHandle w, std::u16string_view title) {
+  if (w == 0) return true;  // nothing to write to, nothing owed
   // The system would stop at the first NUL anyway; the port wants none.
-  desktop_.setWindowTitle(w, beforeNul(title));
+  const std::u16string_view text = beforeNul(title);
+  desktop_.setWindowTitle(w, text);
+  const auto now = desktop_.windowTitle(w);
+  return now && *now == text;
 }
 
 std::u16string GetStdFormat(Settings& settings, int taste) {
