@@ -9,7 +9,9 @@
 // hang one window without stopping the probe or the other windows. The main
 // thread never waits on another window's thread without a time limit.
 #include <windows.h>
+#include <winternl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -19,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -129,6 +132,7 @@ bool bounded(std::function<void()> work, DWORD ms = kWaitMs) {
 constexpr UINT kMsgSetTitle = WM_APP + 1;  // lParam: Job*
 constexpr UINT kMsgHang = WM_APP + 2;      // wParam: milliseconds
 constexpr UINT kMsgFront = WM_APP + 3;     // lParam: Job*
+constexpr UINT kMsgRun = WM_APP + 4;       // lParam: std::function<void()>*, deleted by the window
 
 // A piece of work handed to a window's thread; the caller waits for `done`
 // with a time limit and may walk away, so the job is shared.
@@ -202,6 +206,11 @@ LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case kMsgHang:
       Sleep(static_cast<DWORD>(wp));
       return 0;
+    case kMsgRun: {
+      std::unique_ptr<std::function<void()>> work(reinterpret_cast<std::function<void()>*>(lp));
+      (*work)();
+      return 0;
+    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -338,6 +347,293 @@ Reply topLevelWindows() {
   Reply out;
   EnumWindows(addVisibleWindow, reinterpret_cast<LPARAM>(&out));
   return out;
+}
+
+// ---- soak: churning windows, stopped threads, another process's counters ----
+
+// Titles that stress a reader: plain, empty, 100 000 units, and unpaired
+// surrogates (which no UTF-8 line can carry, so they are made here).
+std::wstring soakTitle(unsigned long n) {
+  switch (n % 4) {
+    case 0: return L"Churn " + std::to_wstring(n);
+    case 1: return L"";
+    case 2: {
+      std::wstring t = L"Long " + std::to_wstring(n) + L" ";
+      const std::wstring piece = L"長い題名 0123456789 ";
+      while (t.size() < 100000) t += piece;
+      t.resize(100000);
+      return t;
+    }
+    default: {
+      std::wstring t = L"Lone ";
+      t += wchar_t(0xD800);
+      t += L" high, ";
+      t += wchar_t(0xDC00);
+      t += L" low, reversed ";
+      t += wchar_t(0xDE00);
+      t += wchar_t(0xD83D);
+      t += L", pair ";
+      t += wchar_t(0xD83D);
+      t += wchar_t(0xDE00);
+      t += L" " + std::to_wstring(n);
+      t += wchar_t(0xDBFF);  // a high surrogate at the very end
+      return t;
+    }
+  }
+}
+
+// The whole title, however long, read without a message.
+std::wstring fullTitle(HWND h) {
+  std::vector<wchar_t> buf(8192);
+  for (;;) {
+    int n = InternalGetWindowText(h, buf.data(), static_cast<int>(buf.size()));
+    if (n < 0) n = 0;
+    if (static_cast<std::size_t>(n) + 1 < buf.size() || buf.size() >= (1u << 22)) return std::wstring(buf.data(), n);
+    buf.assign(buf.size() * 2, L'\0');
+  }
+}
+
+// Runs `work` on the window's own thread without waiting for it.
+void postToWindow(HWND h, std::function<void()> work) {
+  auto* ticket = new std::function<void()>(std::move(work));
+  if (!PostMessageW(h, kMsgRun, 0, reinterpret_cast<LPARAM>(ticket))) {
+    delete ticket;
+    fail(lastErrorText(L"PostMessage"));
+  }
+}
+
+// A thread that starts a window every `createMs`, which comes to the front,
+// closes the oldest beyond `keep`, and has the newest retitle itself every
+// `retitleMs`; titles cycle through soakTitle(). Windows are made on helper
+// threads, so a slow moment of Wine delays them without slowing the pace;
+// at most kInFlight are under way, beyond that a start is counted as late.
+class Churn {
+ public:
+  static constexpr int kInFlight = 8;
+
+  Churn(DWORD createMs, DWORD retitleMs, std::size_t keep) : createMs_(createMs), retitleMs_(retitleMs), keep_(keep) {
+    thread_ = std::thread([this] { loop(); });
+  }
+  // Stops, closes what is left, and answers the counts.
+  Reply stop() {
+    stop_ = true;
+    thread_.join();
+    for (int i = 0; inFlight_ > 0 && i < 2000; ++i) Sleep(5);
+    if (inFlight_ > 0) fail(L"windows still being made");
+    std::lock_guard lock(mutex_);
+    for (HWND h : alive_) PostMessageW(h, WM_CLOSE, 0, 0);
+    destroyed_ += static_cast<long>(alive_.size());
+    alive_.clear();
+    return {std::to_wstring(created_), std::to_wstring(destroyed_), std::to_wstring(retitled_),
+            std::to_wstring(fronted_), std::to_wstring(late_), std::to_wstring(failed_)};
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  void loop() {
+    auto nextCreate = Clock::now(), nextRetitle = Clock::now();
+    while (!stop_) {
+      const auto now = Clock::now();
+      if (now >= nextCreate) {
+        // Behind schedule: carry on from now, do not burst.
+        nextCreate = std::max(nextCreate + std::chrono::milliseconds(createMs_), now);
+        startOne(counter_++);
+      }
+      if (now >= nextRetitle) {
+        nextRetitle = std::max(nextRetitle + std::chrono::milliseconds(retitleMs_), now);
+        retitleNewest(counter_++);
+      }
+      Sleep(2);
+    }
+  }
+
+  void startOne(unsigned long n) {
+    if (inFlight_ >= kInFlight) {
+      ++late_;
+      return;
+    }
+    ++inFlight_;
+    std::thread([this, n] {
+      try {
+        HWND h = createWindow(L"ChurnWindow", soakTitle(n));
+        auto job = std::make_shared<Job>();
+        const bool front = runOnWindowThread(h, kMsgFront, job) && job->result;
+        std::lock_guard lock(mutex_);
+        ++created_;
+        if (front) ++fronted_;
+        alive_.push_back(h);
+        while (alive_.size() > keep_) {
+          PostMessageW(alive_.front(), WM_CLOSE, 0, 0);
+          alive_.erase(alive_.begin());
+          ++destroyed_;
+        }
+      } catch (const Failure&) {
+        ++failed_;
+      }
+      --inFlight_;
+    }).detach();
+  }
+
+  void retitleNewest(unsigned long n) {
+    std::lock_guard lock(mutex_);
+    if (alive_.empty()) return;
+    HWND h = alive_.back();
+    std::wstring text = soakTitle(n);
+    try {
+      postToWindow(h, [h, text] { SetWindowTextW(h, text.c_str()); });
+      ++retitled_;
+    } catch (const Failure&) {
+      ++failed_;
+    }
+  }
+
+  const DWORD createMs_, retitleMs_;
+  const std::size_t keep_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> inFlight_{0};
+  std::thread thread_;
+  std::mutex mutex_;
+  std::vector<HWND> alive_;  // oldest first
+  unsigned long counter_ = 0;
+  std::atomic<long> created_{0}, destroyed_{0}, retitled_{0}, fronted_{0}, late_{0}, failed_{0};
+};
+
+std::unique_ptr<Churn> gChurn;
+
+// Stopped probe windows: the thread handle to resume each with.
+std::map<HWND, HANDLE> gSuspended;
+
+BOOL CALLBACK addTopLevel(HWND h, LPARAM lp) {
+  auto* r = reinterpret_cast<Reply*>(lp);
+  r->push_back(handleText(h));
+  r->push_back(classOf(h));
+  r->push_back(IsWindowVisible(h) ? L"1" : L"0");
+  r->push_back(fullTitle(h));
+  return TRUE;
+}
+
+// Handles the system lists for a process (-1 when the list cannot be read).
+long listedHandles(DWORD pid) {
+  using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return -1;
+  constexpr ULONG kSystemHandleInformation = 16;
+  std::vector<unsigned char> buf(1 << 20);
+  for (int i = 0; i < 8; ++i) {
+    ULONG needed = 0;
+    LONG status = query(kSystemHandleInformation, buf.data(), static_cast<ULONG>(buf.size()), &needed);
+    if (status == 0) {
+      const auto* info = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(buf.data());
+      long n = 0;
+      for (ULONG k = 0; k < info->Count; ++k) n += info->Handle[k].OwnerPid == pid;
+      return n;
+    }
+    buf.resize(std::max<std::size_t>(buf.size() * 2, needed + 4096));
+  }
+  return -1;
+}
+
+struct WindowCount {
+  DWORD pid;
+  long n;
+};
+
+BOOL CALLBACK countChild(HWND h, LPARAM lp) {
+  auto* c = reinterpret_cast<WindowCount*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  c->n += pid == c->pid;
+  return TRUE;
+}
+
+BOOL CALLBACK countTopLevel(HWND h, LPARAM lp) {
+  countChild(h, lp);
+  EnumChildWindows(h, countChild, lp);
+  return TRUE;
+}
+
+long windowsOf(DWORD pid) {
+  WindowCount c{pid, 0};
+  EnumWindows(countTopLevel, reinterpret_cast<LPARAM>(&c));
+  return c.n;
+}
+
+std::optional<Reply> soakCommand(const Fields& f) {
+  const std::wstring& cmd = f[0];
+  if (cmd == L"churn") {  // create ms, retitle ms, windows kept
+    if (f.size() < 4) fail(L"churn: needs 3 arguments");
+    if (gChurn) fail(L"churn is running");
+    gChurn = std::make_unique<Churn>(std::stoul(f[1]), std::stoul(f[2]), std::stoul(f[3]));
+    return Reply{};
+  }
+  if (cmd == L"churnstop") {  // created, destroyed, retitled, brought to front, late, failures
+    if (!gChurn) fail(L"churn is not running");
+    Reply r = gChurn->stop();
+    gChurn.reset();
+    return r;
+  }
+  if (cmd == L"createx") {  // class, n: a window titled soakTitle(n)
+    if (f.size() < 3) fail(L"createx: needs 2 arguments");
+    return Reply{handleText(createWindow(f[1], soakTitle(std::stoul(f[2]))))};
+  }
+  if (cmd == L"titleis") {  // hwnd, n: "1" when the title is exactly soakTitle(n)
+    if (f.size() < 3) fail(L"titleis: needs 2 arguments");
+    return Reply{fullTitle(handleArg(f, 1)) == soakTitle(std::stoul(f[2])) ? L"1" : L"0"};
+  }
+  if (cmd == L"suspend") {  // hwnd: the window's thread stops itself at a quiet point
+    HWND h = handleArg(f, 1);
+    ownWindow(h);
+    if (gSuspended.count(h)) fail(L"already stopped");
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, GetWindowThreadProcessId(h, nullptr));
+    if (!thread) fail(lastErrorText(L"OpenThread"));
+    postToWindow(h, [] { SuspendThread(GetCurrentThread()); });
+    // Stopped once an extra suspension finds it stopped already.
+    for (int i = 0;; ++i) {
+      DWORD previous = SuspendThread(thread);
+      ResumeThread(thread);
+      if (previous != static_cast<DWORD>(-1) && previous >= 1) break;
+      if (i > 1000) {
+        CloseHandle(thread);
+        fail(L"the window's thread did not stop");
+      }
+      Sleep(5);
+    }
+    gSuspended[h] = thread;
+    return Reply{};
+  }
+  if (cmd == L"resume") {  // hwnd
+    HWND h = handleArg(f, 1);
+    auto it = gSuspended.find(h);
+    if (it == gSuspended.end()) fail(L"not stopped");
+    ResumeThread(it->second);
+    CloseHandle(it->second);
+    gSuspended.erase(it);
+    return Reply{};
+  }
+  if (cmd == L"counters") {
+    // hwnd: of the window's process, pid; USER and GDI objects and handles as
+    // the process functions count them; handles in the system's handle list;
+    // its windows, top-level and child. Wine answers 0 for the first three.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(handleArg(f, 1), &pid);
+    if (!pid) fail(L"no such window");
+    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!p) fail(lastErrorText(L"OpenProcess"));
+    DWORD user = GetGuiResources(p, GR_USEROBJECTS), gdi = GetGuiResources(p, GR_GDIOBJECTS), handles = 0;
+    BOOL haveHandles = GetProcessHandleCount(p, &handles);
+    CloseHandle(p);
+    return Reply{std::to_wstring(pid), std::to_wstring(user), std::to_wstring(gdi),
+                 haveHandles ? std::to_wstring(handles) : L"-1", std::to_wstring(listedHandles(pid)),
+                 std::to_wstring(windowsOf(pid))};
+  }
+  if (cmd == L"toplevel") return [] {  // every top-level window: hwnd, class, visible, whole title
+    Reply r;
+    EnumWindows(addTopLevel, reinterpret_cast<LPARAM>(&r));
+    return r;
+  }();
+  return std::nullopt;
 }
 
 Reply run(const Fields& f) {
@@ -595,6 +891,7 @@ Reply run(const Fields& f) {
     own->moves.clear();
     return r;
   }
+  if (auto soak = soakCommand(f)) return *soak;
   fail(L"unknown command " + cmd);
 }
 

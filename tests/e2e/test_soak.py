@@ -1,0 +1,170 @@
+"""Tavo at its fastest polling rate against windows that misbehave: made and
+destroyed 20 times a second, retitled 50 times a second, titles of 0 and
+100 000 units and with unpaired surrogates, and foreground windows whose
+thread is stopped.
+
+The length is counted in Tavo's ticks of 50 ms: TAVO_SOAK_TICKS (default
+1500, about 75 s; the long run is TAVO_SOAK_TICKS=10000, about 8.5 min).
+"""
+
+import os
+import re
+import statistics
+import time
+from pathlib import Path
+
+from harness import MONTHS, ScenarioCase, wait_until
+
+TICK_MS = 50
+TICKS = int(os.environ.get("TAVO_SOAK_TICKS", "1500"))
+
+# The clock text of the default settings, anywhere in a title.
+CLOCK_RE = re.compile(r"\b\d{1,2}:\d{2},(?:%s),\d{1,2}\b" % "|".join(MONTHS))
+CLOCKED_RE = re.compile(CLOCK_RE.pattern + " = ")  # a title that starts with the clock
+
+# Seconds of churn between two stopped-window rounds, and about what a round takes.
+CHURN_SECONDS = 10.0
+ROUND_SECONDS = 3.0
+
+# How long a title write may wait for a window that does not answer
+# (Win32Desktop's default), and what a loaded two-core machine adds on top:
+# a tick of 50 ms, the write to the next window, the probe's polling.
+WRITE_TIMEOUT = 0.2
+SWITCH_SLACK = 1.3
+
+# Allowed growth between the sample after warm-up and the one at the end.
+# A leak per window switch or per title write would show in the thousands
+# (a run makes some 20 switches and 50 title changes a second); the slack
+# only covers what Wine creates lazily or keeps transiently (a handle or two
+# for a queue or timer, a pipe, allocator arenas).
+SLACK = {"user": 16, "gdi": 16, "handles": 16, "listed_handles": 16, "windows": 0, "fds": 8, "threads": 2,
+         "rss_kib": 16 * 1024}
+
+
+def linux_pid(prefix, exe_name):
+    """The Linux process that runs exe_name in this Wine prefix."""
+    for proc in Path("/proc").iterdir():
+        if not proc.name.isdigit():
+            continue
+        try:
+            cmdline = (proc / "cmdline").read_bytes()
+            if exe_name.encode() not in cmdline:
+                continue
+            if f"WINEPREFIX={prefix}".encode() in (proc / "environ").read_bytes().split(b"\0"):
+                return int(proc.name)
+        except OSError:
+            continue
+    return None
+
+
+def proc_counters(pid):
+    status = (Path("/proc") / str(pid) / "status").read_text()
+    fields = dict(line.split(":", 1) for line in status.splitlines() if ":" in line)
+    return {
+        "fds": len(os.listdir(f"/proc/{pid}/fd")),
+        "threads": int(fields["Threads"].strip()),
+        "rss_kib": int(fields["VmRSS"].split()[0]),
+    }
+
+
+class Soak(ScenarioCase):
+    def counters(self, main, pid):
+        _, user, gdi, handles, listed, windows = map(int, self.probe.call("counters", main))
+        c = {"user": user, "gdi": gdi, "handles": handles, "listed_handles": listed, "windows": windows}
+        c.update(proc_counters(pid))
+        return c
+
+    def churn(self, seconds):
+        self.probe.call("churn", TICK_MS, 20, 4)
+        time.sleep(seconds)
+        counts = map(int, self.probe.call("churnstop", timeout=30))
+        for name, n in zip(("created", "destroyed", "retitled", "fronted", "late", "failed"), counts):
+            self.churned[name] += n
+
+    def stopped_window_round(self, n):
+        """A window carries the clock, its thread stops, and the clock must
+        still move on to the next window; once the thread runs again the
+        window gets its own title back, exactly. The stopped window's title
+        is plain, empty, 100 000 units long or has unpaired surrogates, by turns."""
+        hung = int(self.probe.call("createx", "ProbeWindow", n)[0])
+        self.bring(hung)
+        wait_until(lambda: CLOCKED_RE.match(self.probe.title(hung)), 5, what="the clock on the stopped window")
+        self.probe.call("suspend", hung)
+        time.sleep(0.5)  # ten ticks with a stopped window in front
+
+        after = self.window(f"After {n}")
+        started = time.monotonic()
+        self.bring(after)
+        self.assert_clock(after, f"After {n}", timeout=5)
+        self.switches.append(time.monotonic() - started)
+
+        self.probe.call("resume", hung)
+        try:
+            wait_until(lambda: self.probe.call("titleis", hung, n)[0] == "1", 5, what="its own title")
+        except Exception as e:
+            self.kept_clock.append(f"round {n}: {e}; title {self.probe.title(hung)[:60]!r}")
+        self.probe.call("destroy", hung)
+        self.probe.call("destroy", after)
+
+    def test_misbehaving_windows_neither_crash_nor_leak(self):
+        self.churned = dict.fromkeys(("created", "destroyed", "retitled", "fronted", "late", "failed"), 0)
+        self.switches = []
+        self.kept_clock = []  # stopped windows that did not get their title back
+        self.probe.reg_set("Main", "CheckInterval", "50")
+        main = self.s.start_tavo()
+        pid = wait_until(lambda: linux_pid(self.s.prefix, "Tavo.exe"), 10, what="Tavo's Linux process")
+        started = time.monotonic()
+        total = TICKS * TICK_MS / 1000
+
+        # Warm-up: every path once, so that what Wine makes lazily exists.
+        self.churn(3)
+        self.stopped_window_round(0)
+        time.sleep(1)
+        before = self.counters(main, pid)
+
+        rounds = 1
+        churn_seconds = 3.0
+        while (left := total - (time.monotonic() - started)) > ROUND_SECONDS:
+            seconds = min(CHURN_SECONDS, left - ROUND_SECONDS)
+            if seconds >= 1:
+                self.churn(seconds)
+                churn_seconds += seconds
+            self.stopped_window_round(rounds)
+            rounds += 1
+            self.assertIsNone(self.s.tavo.poll(), "Tavo ended")
+
+        last = self.window("Last window")
+        self.bring(last)
+        self.assert_clock(last, "Last window")
+        time.sleep(1)
+        after = self.counters(main, pid)
+        elapsed = time.monotonic() - started
+
+        print(f"\nsoak: {TICKS} ticks of {TICK_MS} ms asked, {elapsed:.0f} s run, {rounds} stopped-window rounds; "
+              f"{churn_seconds:.0f} s of churn: {self.churned}")
+        print(f"soak: switch away from a stopped window: max {max(self.switches):.2f} s, "
+              f"median {statistics.median(self.switches):.2f} s over {len(self.switches)}")
+        print(f"soak: counters after warm-up {before}")
+        print(f"soak: counters at the end    {after}")
+
+        self.assertIsNone(self.s.tavo.poll(), "Tavo ended")
+        self.assertEqual(self.probe.find("ThunderRT6FormDC", "Tavo"), main)
+        # The pace is the rig's, not Tavo's; on a busy machine Wine makes
+        # windows more slowly. Half the pace still makes this a soak.
+        self.assertGreater(self.churned["created"], 0.5 * 20 * churn_seconds, "the churn kept up")
+        self.assertGreater(self.churned["retitled"], 0.5 * 50 * churn_seconds, "the churn kept up")
+        self.assertEqual(self.churned["failed"], 0)
+
+        # No window but the foreground one carries a clock.
+        front = self.probe.foreground()[0]
+        self.assertEqual(front, last)
+        windows = self.probe.call("toplevel", timeout=30)
+        clocked = [(int(windows[i]), windows[i + 1], windows[i + 3][:80])
+                   for i in range(0, len(windows) - 3, 4) if CLOCK_RE.search(windows[i + 3])]
+        self.assertEqual([w for w in clocked if w[0] != front], [])
+
+        self.assertEqual(self.kept_clock, [])
+        self.assertLess(max(self.switches), WRITE_TIMEOUT + SWITCH_SLACK)
+        for name, slack in SLACK.items():
+            with self.subTest(counter=name):
+                self.assertLessEqual(after[name] - before[name], slack, f"{before} -> {after}")
