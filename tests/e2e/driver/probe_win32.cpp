@@ -414,17 +414,15 @@ class Churn {
   Churn(DWORD createMs, DWORD retitleMs, std::size_t keep) : createMs_(createMs), retitleMs_(retitleMs), keep_(keep) {
     thread_ = std::thread([this] { loop(); });
   }
-  // Stops, closes what is left, and answers the counts.
+  // Stops and answers the counts. The last `keep` windows stay open, so
+  // that a test can look at the titles they were left with.
   Reply stop() {
     stop_ = true;
     thread_.join();
     for (int i = 0; inFlight_ > 0 && i < 2000; ++i) Sleep(5);
     if (inFlight_ > 0) fail(L"windows still being made");
     std::lock_guard lock(mutex_);
-    for (HWND h : alive_) PostMessageW(h, WM_CLOSE, 0, 0);
-    destroyed_ += static_cast<long>(alive_.size());
-    alive_.clear();
-    return {std::to_wstring(created_), std::to_wstring(destroyed_), std::to_wstring(retitled_),
+    return {std::to_wstring(created_), std::to_wstring(closed_), std::to_wstring(retitled_),
             std::to_wstring(fronted_), std::to_wstring(late_), std::to_wstring(failed_)};
   }
 
@@ -466,7 +464,7 @@ class Churn {
         while (alive_.size() > keep_) {
           PostMessageW(alive_.front(), WM_CLOSE, 0, 0);
           alive_.erase(alive_.begin());
-          ++destroyed_;
+          ++closed_;
         }
       } catch (const Failure&) {
         ++failed_;
@@ -496,7 +494,7 @@ class Churn {
   std::mutex mutex_;
   std::vector<HWND> alive_;  // oldest first
   unsigned long counter_ = 0;
-  std::atomic<long> created_{0}, destroyed_{0}, retitled_{0}, fronted_{0}, late_{0}, failed_{0};
+  std::atomic<long> created_{0}, closed_{0}, retitled_{0}, fronted_{0}, late_{0}, failed_{0};
 };
 
 std::unique_ptr<Churn> gChurn;
@@ -568,7 +566,7 @@ std::optional<Reply> soakCommand(const Fields& f) {
     gChurn = std::make_unique<Churn>(std::stoul(f[1]), std::stoul(f[2]), std::stoul(f[3]));
     return Reply{};
   }
-  if (cmd == L"churnstop") {  // created, destroyed, retitled, brought to front, late, failures
+  if (cmd == L"churnstop") {  // created, closed, retitled, brought to front, late, failures
     if (!gChurn) fail(L"churn is not running");
     Reply r = gChurn->stop();
     gChurn.reset();
