@@ -158,7 +158,10 @@ void CaptionCycle::MakeCap() {
     if (!knownPlacement(state_)) return;  // the title is written back as read
     const std::u16string_view sep = separator(state_.equalSeparate);
     if (state_.clockRight == 0) {
-      workCaption_ = clockText_ + std::u16string(sep) + baseTitle_;
+      // One NUL after the title, whatever form baseTitle has (the clock on
+      // the right leaves it without one): the title must read back as
+      // written, or the next steady tick rewrites it.
+      workCaption_ = clockText_ + std::u16string(sep) + std::u16string(beforeNul(baseTitle_)) + u'\0';
     } else {
       // The NUL after the clock gives the written title the form it reads back in.
       baseTitle_ = std::u16string(beforeNul(baseTitle_));

@@ -92,6 +92,28 @@ TEST_F(CycleTest, WritesOncePerMinuteOrOncePerSecond) {
   }
 }
 
+TEST_F(CycleTest, MovingTheClockToTheLeftKeepsASettledTitleUnwritten) {
+  // The clock on the right drops the NUL from the own title; moved to the
+  // left, the title must still read back as written, or the next steady tick
+  // takes it for a new title of the window's own and rewrites it.
+  for (const std::u16string own : {u"Doc", u""}) {
+    fresh();
+    at(21, 5);
+    state.clockRight = 1;
+    const WindowHandle w = desktop.open(u"Doc", own);
+    tick();
+    state.clockRight = 0;
+    at(21, 6);
+    tick();
+    EXPECT_EQ(desktop.title(w), u"21:06 = " + own);
+    const int writes = desktop.titleWrites(w);
+    signals.clear();
+    tick(3);
+    EXPECT_EQ(desktop.titleWrites(w), writes);
+    EXPECT_TRUE(signals.calls.empty());
+  }
+}
+
 TEST_F(CycleTest, RightClockWithoutRoomForTheSeparatorIsReportedAndTheTitleKept) {
   state.clockRight = 1;
   const WindowHandle w = desktop.open(u"Doc", u"Doc");
