@@ -203,8 +203,27 @@ class Probe:
                                      stdout=subprocess.PIPE, stderr=log)
         self.lines = queue.Queue()
         self.late = 0
+        self.log = log
         threading.Thread(target=self._read, daemon=True).start()
-        self.call("ping", timeout=30)
+        self._handshake(30)
+
+    def _handshake(self, timeout):
+        """The first ping; what else the start of the program puts out before
+        the answer (Wine's own noise) is logged and skipped."""
+        self.proc.stdin.write(b"ping\n")
+        self.proc.stdin.flush()
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                line = self.lines.get(timeout=max(0.1, deadline - time.monotonic()))
+            except queue.Empty:
+                raise RigError(f"probe did not answer ping within {timeout}s") from None
+            if line is None:
+                raise RigError("probe ended")
+            if line == "ok\tpong":
+                return
+            self.log.write(f"probe start, skipped: {line!r}\n".encode())
+            self.log.flush()
 
     def _read(self):
         for raw in self.proc.stdout:
