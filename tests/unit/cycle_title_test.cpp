@@ -79,19 +79,6 @@ TEST_F(CycleTest, EditsKeepingTheClockAreCutByLengthAtThePlacedSide) {
   EXPECT_TRUE(prompt.shown.empty());
 }
 
-TEST_F(CycleTest, WritesOncePerMinuteOrOncePerSecond) {
-  for (auto [pattern, writes] : {std::pair{u"%h:nn%", 2}, std::pair{u"%h:nn:ss%", 120}}) {
-    fresh();
-    state.clockPattern = pattern;
-    const WindowHandle w = desktop.open(u"Doc", u"Doc");
-    for (int s = 0; s < 120; ++s) {
-      at(21, 5 + s / 60, s % 60);
-      tick(4);
-    }
-    EXPECT_EQ(desktop.titleWrites(w), writes) << utf8(pattern);
-  }
-}
-
 TEST_F(CycleTest, MovingTheClockToTheLeftKeepsASettledTitleUnwritten) {
   // The clock on the right drops the NUL from the own title; moved to the
   // left, the title must still read back as written, or the next steady tick

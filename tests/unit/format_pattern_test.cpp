@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <optional>
-
 #include "base/text.h"
 #include "format/xxformat.h"
 #include "platform/fake/fake_prompt.h"
+#include "settings/keys.h"
+#include "settings/memory_store.h"
 
 namespace tavo {
 namespace {
@@ -76,28 +75,14 @@ TEST_F(PatternTest, FieldsSeeTheSameReadingAndReportTheirOwnErrors) {
   EXPECT_TRUE(reported(u"KTime", err::kTypeMismatch));
 }
 
-class MemoryStore : public Store {
- public:
-  std::optional<std::u16string> read(std::u16string_view, std::u16string_view section,
-                                     std::u16string_view key) override {
-    if (failing) raise(err::kStore);
-    auto it = values.find(std::u16string(section) + u"|" + std::u16string(key));
-    return it == values.end() ? std::nullopt : std::optional(it->second);
-  }
-  void write(std::u16string_view, std::u16string_view, std::u16string_view, std::u16string_view) override {}
-  void erase(std::u16string_view, std::u16string_view, std::u16string_view) override {}
-  std::map<std::u16string, std::u16string> values;
-  bool failing = false;
-};
-
 TEST_F(PatternTest, GetXXFReturnsTheStoredPatternOrEmpty) {
   MemoryStore store;
   Settings settings(store);
   EXPECT_EQ(GetXXF(settings, reporter), u"");
-  store.values[u"Main|XXFormat"] = u" %h:nn% 月齢%o% ";
+  saveText(settings, keys::kXXFormat, u" %h:nn% 月齢%o% ");
   EXPECT_EQ(GetXXF(settings, reporter), u" %h:nn% 月齢%o% ");
   EXPECT_TRUE(prompt.shown.empty());
-  store.failing = true;
+  store.failReads = true;
   EXPECT_EQ(GetXXF(settings, reporter), u"");
   EXPECT_TRUE(reported(u"GetXXF", err::kStore));
 }

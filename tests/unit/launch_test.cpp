@@ -4,17 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "dialogs_fixture.h"
 #include "main_window_fakes.h"
 #include "platform/fake/fake_prompt.h"
 
 namespace tavo {
 namespace {
 
-struct Reports {
-  fake::FakePrompt prompt;
-  Boxes boxes{prompt};
-  Reporter reporter{boxes, Version{1, 70, 1}};
-};
+using Reports = test::Boxed;
 
 TEST(SplitCmdLine, Table) {
   struct Case {
@@ -57,13 +54,11 @@ TEST(PlayAlarmFile, WaveOrShell) {
       {u"c:\\a.WaV /W", u"wave sync c:\\a.WaV"},
       {u"\"c:\\my files\\a.wav\"  /w ", u"wave sync c:\\my files\\a.wav"},
       {u"c:\\a.wav /w now", u"wave async c:\\a.wav"},
-      {u"c:\\a.wav -w", u"wave async c:\\a.wav"},
       {u".wav", u"wave async .wav"},
       {u"c:\\a.wave", u"open c:\\a.wave|"},
       {u"c:\\a.wav.txt /w", u"open c:\\a.wav.txt|/w"},
       {u"notepad.exe c:\\memo.txt", u"open notepad.exe|c:\\memo.txt"},
       {u"\"C:\\Program Files\\x.exe\" \"arg one\"", u"open C:\\Program Files\\x.exe|\"arg one\""},
-      {u"\"C:\\Tavo\\TavoHELP\\index.html\"", u"open C:\\Tavo\\TavoHELP\\index.html|"},
       {u"   ", u""},
       {u"\"\" /w", u""},
   };

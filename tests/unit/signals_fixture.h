@@ -48,6 +48,13 @@ class SignalsTest : public ::testing::Test {
   }
 
   void at(int hour, int minute, int day = 6) { clock.time = DateTime{2026, 12, day, hour, minute, 0}; }
+  // The hourly check at a minute of the hour before, then at the full hour.
+  void newHour(int hour) {
+    at((hour + 23) % 24, 30);
+    signals.ChkPika(0);
+    at(hour, 0);
+    signals.ChkPika(0);
+  }
   void set(const KeyDef& key, std::u16string_view value) { saveText(settings, key, value); }
   std::u16string stored(const KeyDef& key) { return readText(settings, key); }
 

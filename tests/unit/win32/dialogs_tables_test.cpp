@@ -8,6 +8,7 @@
 
 #include "base/text.h"
 #include "dialogs/dialogs_win32.h"
+#include "main/main_window_win32.h"
 
 namespace tavo::win32 {
 namespace {
@@ -46,6 +47,7 @@ const ControlSpec* find(std::span<const ControlSpec> controls, int id) {
 TEST(DialogTables, EveryControlFitsAndNothingOverlaps) {
   expectTidy(detailsControls(), kDetailsClientWidthTwips, kDetailsClientHeightTwips);
   expectTidy(rosterControls(), kRosterClientWidthTwips, kRosterClientHeightTwips);
+  expectTidy(mainControls(), kMainClientWidthTwips, kMainClientHeightTwips);
 }
 
 TEST(DialogTables, NumberBoxesTakeTwoCharactersWithoutInputMethod) {

@@ -113,24 +113,15 @@ TEST(Win32Desktop, TitlesRoundTripExactly) {
   }
 }
 
-TEST(Win32Desktop, ClassNamesAndLookup) {
+TEST(Win32Desktop, ClassNamesAndMarks) {
   Win32Desktop desktop;
-  WindowThread plain;
-  WindowThread speller(u"#32770-like クラス", u"ｽﾍﾟﾙﾁｪｯｸ");
-  EXPECT_EQ(desktop.className(plain.handle()), u"TavoDesktopTest");
-  EXPECT_EQ(desktop.className(speller.handle()), u"#32770-like クラス");
-  EXPECT_EQ(desktop.findWindow(u"#32770-like クラス", u"ｽﾍﾟﾙﾁｪｯｸ"), speller.handle());
-  EXPECT_EQ(desktop.findWindow(u"#32770-like クラス", u"ｽﾍﾟﾙﾁｪｯｸ!"), 0u);
-  EXPECT_EQ(desktop.findWindow(u"TavoDesktopTest", u"ｽﾍﾟﾙﾁｪｯｸ"), 0u);
-
-  EXPECT_EQ(desktop.findMarkedWindow(u"#32770-like クラス", u"Tavo.Test"), 0u);
-  SetPropW(reinterpret_cast<HWND>(speller.handle()), L"Tavo.Test", reinterpret_cast<HANDLE>(1));
-  EXPECT_EQ(desktop.findMarkedWindow(u"#32770-like クラス", u"Tavo.Test"), speller.handle());
+  const std::u16string longest(254, u'c');
+  WindowThread marked(longest, u"ｽﾍﾟﾙﾁｪｯｸ");
+  EXPECT_EQ(desktop.className(marked.handle()), longest);
+  EXPECT_EQ(desktop.findMarkedWindow(longest, u"Tavo.Test"), 0u);
+  SetPropW(reinterpret_cast<HWND>(marked.handle()), L"Tavo.Test", reinterpret_cast<HANDLE>(1));
+  EXPECT_EQ(desktop.findMarkedWindow(longest, u"Tavo.Test"), marked.handle());
   EXPECT_EQ(desktop.findMarkedWindow(u"TavoDesktopTest", u"Tavo.Test"), 0u);
-
-  std::u16string longest(254, u'c');
-  WindowThread longClass(longest);
-  EXPECT_EQ(desktop.className(longClass.handle()), longest);
 }
 
 TEST(Win32Desktop, VanishedAndNullHandlesReadAsNothing) {
@@ -174,30 +165,6 @@ TEST(Win32Desktop, HungWindowNeitherBlocksNorChanges) {
 
   desktop.setWindowTitle(window.handle(), u"21:06 = awake");
   EXPECT_EQ(desktop.windowTitle(window.handle()), u"21:06 = awake");
-}
-
-TEST(Win32Host, OneInstancePerMutex) {
-  const std::u16string name = u"Local\\Tavo.UnitTest." + fromWide(std::to_wstring(GetCurrentProcessId()));
-  auto first = std::make_unique<Win32Host>(name);
-  EXPECT_FALSE(first->anotherInstanceRunning());
-  EXPECT_FALSE(first->anotherInstanceRunning()) << "asking twice must not find itself";
-  {
-    Win32Host second(name);
-    EXPECT_TRUE(second.anotherInstanceRunning());
-  }
-  first.reset();
-  Win32Host third(name);
-  EXPECT_FALSE(third.anotherInstanceRunning());
-}
-
-TEST(Win32Host, ProgramDirectoryHoldsTheProgram) {
-  Win32Host host(u"Local\\Tavo.UnitTest.Directory");
-  auto dir = host.programDirectory();
-  ASSERT_FALSE(dir.empty());
-  EXPECT_NE(dir.back(), u'\\');
-  wchar_t self[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  EXPECT_EQ(fromWide(self, n).substr(0, dir.size() + 1), dir + u"\\");
 }
 
 TEST(Win32Pump, DispatchesPendingAndKeepsTheQuitRequest) {
