@@ -1,5 +1,5 @@
-// The dialogs' control tables: everything fits where it is drawn, nothing
-// covers anything else, and the number boxes take two digits without an IME.
+// The windows' control tables: everything fits where it is drawn, nothing
+// covers anything else, and access keys are unique.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -38,31 +38,14 @@ void expectTidy(std::span<const ControlSpec> controls, int widthTwips, int heigh
   }
 }
 
-const ControlSpec* find(std::span<const ControlSpec> controls, int id) {
-  for (const auto& c : controls)
-    if (c.id == id) return &c;
-  return nullptr;
-}
-
 TEST(DialogTables, EveryControlFitsAndNothingOverlaps) {
   expectTidy(detailsControls(), kDetailsClientWidthTwips, kDetailsClientHeightTwips);
   expectTidy(rosterControls(), kRosterClientWidthTwips, kRosterClientHeightTwips);
   expectTidy(mainControls(), kMainClientWidthTwips, kMainClientHeightTwips);
 }
 
-TEST(DialogTables, NumberBoxesTakeTwoCharactersWithoutInputMethod) {
-  using namespace details_id;
-  for (int i = 0; i < 4; ++i) {
-    const ControlSpec* box = find(detailsControls(), kTxtEtc + i);
-    ASSERT_NE(box, nullptr) << i;
-    EXPECT_EQ(box->maxLength, i < 3 ? 2 : 0) << i;
-    EXPECT_EQ((box->flags & cf::kImeOff) != 0, i < 3) << i;
-    EXPECT_FALSE(box->flags & cf::kNumberOnly) << "a sign must be typable, OK catches it";
-  }
-}
-
 TEST(DialogTables, AccessKeysAreUniquePerDialog) {
-  for (auto table : {detailsControls(), rosterControls()}) {
+  for (auto table : {detailsControls(), rosterControls(), mainControls()}) {
     std::u16string keys;
     for (const auto& c : table) {
       const auto amp = c.caption.find(u'&');

@@ -249,19 +249,6 @@ TEST_F(ViewForm, TabMovesTheFocusAndActivationBringsItBack) {
   EXPECT_EQ(GetDlgCtrlID(GetFocus()), 105);
 }
 
-TEST_F(ViewForm, EscClicksTheCancelButtonAndEnterTheDefault) {
-  ShowWindow(form.hwnd(), SW_SHOWNORMAL);
-  SetFocus(form.control(104));
-  press(VK_ESCAPE, form.control(104));
-  press(VK_RETURN, form.control(104));
-  EXPECT_EQ(form.clicks, (std::vector<int>{111, 110}));
-  // A disabled cancel button is not clicked by Esc.
-  form.clicks.clear();
-  form.setEnabled(111, false);
-  press(VK_ESCAPE, form.control(104));
-  EXPECT_TRUE(form.clicks.empty());
-}
-
 TEST_F(ViewForm, ADpiChangeRescalesFontsAndLayout) {
   RECT suggested{10, 20, 500, 400};
   SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
