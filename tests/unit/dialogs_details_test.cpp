@@ -250,8 +250,10 @@ TEST_F(DetailsDialogTest, AFailedWriteIsReportedOnceAndTheRestIsSaved) {
 
 TEST_F(DetailsDialogTest, AChosenFileWithoutABlankIsStoredUnquoted) {
   files.answer = u"C:\\Media\\call.exe";
-  open().cmdWavSet_Click(kCallMe);
+  open().setWindow(0x1234, 0x400000);
+  dialog->cmdWavSet_Click(kCallMe);
   EXPECT_EQ(stored(keys::kWaveFilePath2), u"C:\\Media\\call.exe");
+  EXPECT_EQ(files.requests.at(0).ownerWindow, 0x1234u);
   EXPECT_TRUE(prompt.shown.empty());
 }
 

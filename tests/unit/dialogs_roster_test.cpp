@@ -109,6 +109,7 @@ TEST_F(RosterDialogTest, FollowingAppendsTheForegroundClass) {
   EXPECT_EQ(d.list(), (Names{u"Notepad", u"Notepad"})) << "duplicates are allowed";
   ASSERT_EQ(prompt.shown.size(), 1u);
   EXPECT_EQ(prompt.shown[0].text, kAddedText);
+  EXPECT_EQ(prompt.shown[0].flags, 0x1040u);
   EXPECT_TRUE(store.log.empty()) << "stored only by OK";
   EXPECT_EQ(state.roster.size(), 1u);
 }

@@ -1,6 +1,5 @@
 // The expansion into a reading kept from call to call, and the formatter
-// reading placeholder codes in place. The fuzz target compares readings in
-// place and reused ones with fresh ones.
+// reading placeholder codes in place.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -42,6 +41,45 @@ class ExpandInPlaceTest : public ::testing::Test {
 };
 
 DateTime at(int hour, int minute, int second) { return DateTime{2026, 12, 6, hour, minute, second}; }
+
+TEST_F(ExpandInPlaceTest, AReusedReadingReadsAsAFreshOne) {
+  // Whatever the reading held before: longer or shorter texts, keys that
+  // gain or lose digits and seconds, the open-placeholder marker.
+  const std::pair<const char*, DateTime> steps[] = {
+      {"%h:nn:ss%,%mmm%,%d%,%ddd% long enough to leave the buffer of a short string", at(23, 59, 59)},
+      {"%h:nn%", at(9, 5, 7)}, {"%ss%", at(10, 0, 0)}, {"abc%h", at(10, 0, 0)}, {"%h:nn%,%m%/%d%", at(0, 0, 5)},
+      {"", at(12, 34, 56)}, {"%h%x%n", at(1, 2, 3)}, {"%tt h:nn:ss% %kk5h:nn% %o%%r%", at(3, 4, 5)},
+      {"\\%%yy%\\\\", at(21, 5, 7)},
+  };
+  ClockReading reading;
+  for (int round = 0; round < 2; ++round) {
+    for (const auto& [pattern, now] : steps) {
+      FromXXFToShowClk(utf16(pattern), now, resources, reporter, reading);
+      const ClockReading expected = fresh(utf16(pattern), now);
+      EXPECT_EQ(reading.text + u"|" + reading.timeKey, expected.text + u"|" + expected.timeKey) << pattern;
+    }
+  }
+  EXPECT_TRUE(prompt.shown.empty());
+}
+
+// Codes made of token letters, quotes, backslashes and plain text read in
+// place up to their closing "%" format as the formatter formats them alone.
+TEST_F(ExpandInPlaceTest, CodesReadInPlaceFormatAsTheyDoOnTheirOwn) {
+  const std::u16string alphabet = u"dmyhnstaAMP/\"\\:gecqw x年";
+  unsigned seed = 12345;
+  const auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16 & 0x7fff; };
+  const DateTime now{2026, 12, 6, 21, 5, 7};
+  for (int i = 0; i < 4000; ++i) {
+    std::u16string code;
+    for (unsigned k = 0, length = 1 + next() % 9; k < length; ++k) code += alphabet[next() % alphabet.size()];
+    if (code[0] == u't') continue;  // a field of its own
+    const ClockReading r = fresh(u"[%" + code + u"%]", now);
+    ASSERT_EQ(r.text, u"[" + formatDateTime(now, code) + u"]") << utf8(code);
+    ASSERT_EQ(r.timeKey, code.find(u's') != std::u16string::npos ? u"21:5:7" : u"21:5") << utf8(code);
+    // Left open, the same code is no placeholder at all, and its "s" no second.
+    ASSERT_EQ(fresh(u"[%" + code, now).timeKey, u"21:5") << utf8(code);
+  }
+}
 
 TEST_F(ExpandInPlaceTest, AWarmReadingExpandsWithoutAllocating) {
   ClockReading reading;

@@ -174,6 +174,7 @@ TEST_F(MainWindowTest, AboutLettersHTAfreshXCFromMemory) {
   ASSERT_EQ(prompt.shown.size(), 2u);
   EXPECT_TRUE(prompt.shown[0].text.starts_with(u"Tavo 1.70.0001\r\n"));
   EXPECT_TRUE(prompt.shown[1].text.starts_with(u"Tavo 1.70.0001HXC\r\n"));
+  EXPECT_NE(prompt.shown[1].text.find(u"\r\n\r\n"), std::u16string::npos);
   EXPECT_EQ(prompt.shown[1].flags, mb::kIconInformation);
 }
 

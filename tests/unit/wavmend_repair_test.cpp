@@ -47,7 +47,8 @@ TEST_F(WavmendRepair, MissingKeysAreNotCreatedAndTheMessageComesEveryTime) {
   EXPECT_TRUE(fix());
   EXPECT_EQ(stored(keys::kWaveFilePath1), std::nullopt);
   EXPECT_EQ(stored(keys::kWaveFilePath2), u"\"a.wav\"");
-  EXPECT_EQ(prompt.shown.size(), 2u);
+  ASSERT_EQ(prompt.shown.size(), 2u);
+  EXPECT_EQ(prompt.shown[1].flags, 0x40u);
 }
 
 TEST_F(WavmendRepair, AStoreFailureIsNamedAndEndsTheProgram) {
