@@ -48,15 +48,5 @@ TEST(ErrorScope, StepReportsAndContinuesTestEntersGuardedBranch) {
   EXPECT_NE(prompt.shown[1].text.find(u"エラー番号:5\r\n"), std::u16string::npos);
 }
 
-TEST(Boxes, KnowWhileABoxIsOpen) {
-  fake::FakePrompt prompt;
-  Boxes boxes(prompt);
-  bool seenOpen = false;
-  prompt.whileOpen = [&] { seenOpen = boxes.anyOpen(); };
-  boxes.show(u"t", u"x", 0);
-  EXPECT_TRUE(seenOpen);
-  EXPECT_FALSE(boxes.anyOpen());
-}
-
 }  // namespace
 }  // namespace tavo

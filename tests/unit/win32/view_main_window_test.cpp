@@ -13,13 +13,17 @@
 namespace tavo::win32 {
 namespace {
 
-TEST(MainForm, EveryCaptionFitsItsControlAtNormalAndLargeDpi) {
+TEST(MainForm, ParkedAndEveryCaptionFitsItsControlAtNormalAndLargeDpi) {
   fake::FakePrompt prompt;
   Boxes boxes(prompt);
   Reporter reporter(boxes, Version{1, 63, 2485});
   MainWindowView view(reporter);
   ASSERT_TRUE(view.create(GetModuleHandleW(nullptr))) << "no window: under Wine the tests need an X display (DISPLAY)";
   const HWND window = view.hwnd();
+  view.park();  // off the screen while it starts minimised
+  RECT parked{};
+  GetWindowRect(window, &parked);
+  EXPECT_EQ(parked.right, 0);
   for (int dpi : {96, 144}) {
     RECT suggested{0, 0, 0, 0};
     GetWindowRect(window, &suggested);
