@@ -8,7 +8,11 @@ namespace {
 using fake::SignalCall;
 
 TEST_F(CycleTest, RosterExcludesExactClassNamesButKeepsTheHourlyCheck) {
-  struct Case { std::vector<std::u16string> roster; std::u16string_view className; bool excluded; };
+  struct Case {
+    std::vector<std::u16string> roster;
+    std::u16string_view className;
+    bool excluded;
+  };
   const Case cases[] = {
       {{u"Vim"}, u"Vim", true},      {{u"Ed", u"Vim", u"Word"}, u"Vim", true}, {{u"Vim"}, u"vim", false},
       {{u"vim"}, u"Vim", false},     {{u"Vim"}, u"Vim2", false},               {{u"Vim"}, u"Vi", false},

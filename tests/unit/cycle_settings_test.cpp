@@ -12,9 +12,14 @@ namespace tavo {
 namespace {
 
 TEST(StdFormat, AssemblesThePatternFromTheDisplaySettings) {
-  struct Case { std::map<std::u16string, std::u16string> stored; int taste; std::u16string_view pattern; };
+  struct Case {
+    std::map<std::u16string, std::u16string> stored;
+    int taste;
+    std::u16string_view pattern;
+  };
   const Case cases[] = {
-      {{}, 0, u"%h:nn%,%mmm%,%d%"}, {{}, 1, u"%h:nn%,%m%/%d%"},
+      {{}, 0, u"%h:nn%,%mmm%,%d%"},
+      {{}, 1, u"%h:nn%,%m%/%d%"},
       {{{u"24h", u"0"}, {u"ShowSecond", u"1"}, {u"ShowYear", u"1"}, {u"ShowDay", u"1"}}, 1,
        u"%tt h:nn:ss%,%yy%,%m%/%d%,%aaa%"},
       // The number decides, not the text.

@@ -13,8 +13,10 @@ TEST_F(CycleTest, PlacementFormsFollowMinuteAndOwnTitleThenRestore) {
     std::u16string at2105, at2106, retitled;  // "" where the title stays the window's own
   };
   const Case cases[] = {
-      {0, 0, u"21:05 " + a, u"21:06 " + a, u"21:06 " + b}, {0, 1, u"21:05 = " + a, u"21:06 = " + a, u"21:06 = " + b},
-      {1, 0, a + u" 21:05", a + u" 21:06", b + u" 21:06"}, {1, 1, a + u" = 21:05", a + u" = 21:06", b + u" = 21:06"},
+      {0, 0, u"21:05 " + a, u"21:06 " + a, u"21:06 " + b},
+      {0, 1, u"21:05 = " + a, u"21:06 = " + a, u"21:06 = " + b},
+      {1, 0, a + u" 21:05", a + u" 21:06", b + u" 21:06"},
+      {1, 1, a + u" = 21:05", a + u" = 21:06", b + u" = 21:06"},
       {2, 1, u"", u"", u""}, {0, 2, u"", u"", u""}, {1, 255, u"", u"", u""},  // any other pair
   };
   for (const Case& c : cases) {
@@ -46,7 +48,10 @@ TEST_F(CycleTest, PlacementFormsFollowMinuteAndOwnTitleThenRestore) {
 }
 
 TEST_F(CycleTest, EditsKeepingTheClockAreCutByLengthAtThePlacedSide) {
-  struct Case { std::uint8_t right; std::u16string pattern, edited, shown, own; };
+  struct Case {
+    std::uint8_t right;
+    std::u16string pattern, edited, shown, own;
+  };
   // 300 characters: beyond what a byte count could take off.
   const std::u16string xs(294, u'x'), longClock = u"21:05 " + xs, longPattern = u"%h:nn% " + xs;
   const Case cases[] = {

@@ -107,7 +107,10 @@ TEST_F(DetailsDialogTest, ABadStoredFlagIsReportedAndShownAsItsDefault) {
 }
 
 TEST_F(DetailsDialogTest, LeavingABoxNormalisesIt) {
-  struct Case { int box; std::u16string_view typed, left; } const cases[] = {
+  struct Case {
+    int box;
+    std::u16string_view typed, left;
+  } const cases[] = {
       {kHour, u"7", u"07"},    {kHour, u"30", u"06"},   {kHour, u"24", u"00"},   {kHour, u"23", u"23"},
       {kHour, u"ab", u"10"},   {kHour, u"", u"10"},     {kHour, u"-5", u"-5"},   {kHour, u"9 ", u"9 "},
       {kMinute, u"75", u"15"}, {kMinute, u"60", u"00"}, {kMinute, u"59", u"59"}, {kMinute, u"5", u"05"},

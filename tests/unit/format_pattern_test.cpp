@@ -11,7 +11,11 @@ namespace {
 
 class PatternTest : public ::testing::Test {
  protected:
-  struct Case { const char* pattern; const char* text; const char* key; };
+  struct Case {
+    const char* pattern;
+    const char* text;
+    const char* key;
+  };
   void expectCases(std::initializer_list<Case> cases, const DateTime& now) {
     for (const Case& c : cases) {
       const ClockReading r = FromXXFToShowClk(utf16(c.pattern), now, resources, reporter);
@@ -37,12 +41,14 @@ TEST_F(PatternTest, EdgeCasesOfTheScan) {
   expectCases({{"", "", "9:5"},           {"abc", "abc", "9:5"},        {"a\\%b", "a%b", "9:5"},
                {"a\\\\b", "a\\b", "9:5"}, {"ab\\", "ab", "9:5"},         {"x%%y", "xy", "9:5"},
                {"%h:nn%", "9:05", "9:5"}, {"%h:nn:ss%", "9:05:07", "9:5:7"},
-               {"abc%", "abc", "9:5"},    {"%", "", "9:5"}, {"abc%h", "XXErr", "9:5"}, {"%h%x%n", "XXErr", "9:5"},
+               {"abc%", "abc", "9:5"},    {"%", "", "9:5"},
+               {"abc%h", "XXErr", "9:5"}, {"%h%x%n", "XXErr", "9:5"},
                {"%ss%x%n", "XXErr", "9:5:7"},  // the key keeps what came before the open placeholder
                {"%h%%s", "XXErr", "9:5"},      // the open one never reaches the "s" test
                {"%a\\%b%", "ab", "9:5"},       // inside a placeholder "\" is the formatter's
                {"%RS%", "0", "9:5"},           {"%Rs%", "0", "9:5:7"},  // every code counts for the key
-               {"%\"s\"%", "s", "9:5:7"}, {"%o% %r%", "26 ( ", "9:5"},
+               {"%\"s\"%", "s", "9:5:7"},
+               {"%o% %r%", "26 ( ", "9:5"},
                {"%T%,%K5h%,%O%,%S%", "T,K59,O,S", "9:5"},  // capitals are formatter patterns
                {"時刻 %h時nn分% 済", "時刻 9時05分 済", "9:5"}},
               kMorning);
@@ -52,7 +58,8 @@ TEST_F(PatternTest, EdgeCasesOfTheScan) {
 TEST_F(PatternTest, StandardPatternPieces) {
   expectCases({{"%h:nn%,%mmm%,%d%", "21:05,Dec,6", "21:5"},
                {"%h:nn:ss%,%mmm%,%d%,%ddd%", "21:05:07,Dec,6,Sun", "21:5:7"},
-               {"%tt h:nn%,%yy%,%m%/%d%,%aaa%", "9:05,26,12/6,日", "21:5"}, {"%tt h:nn:ss%", "9:05:07", "21:5:7"}},
+               {"%tt h:nn%,%yy%,%m%/%d%,%aaa%", "9:05,26,12/6,日", "21:5"},
+               {"%tt h:nn:ss%", "9:05:07", "21:5:7"}},
               kEvening);
 }
 

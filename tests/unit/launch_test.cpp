@@ -14,16 +14,24 @@ namespace {
 using Reports = test::Boxed;
 
 TEST(SplitCmdLine, Table) {
-  struct Case { std::u16string_view text, program, arguments; };
+  struct Case {
+    std::u16string_view text, program, arguments;
+  };
   const Case cases[] = {
-      {u"", u"", u""}, {u"   ", u"", u""}, {u"chime.wav", u"chime.wav", u""},
-      {u"  chime.wav   /w  ", u"chime.wav", u"/w"}, {u"a  b   c", u"a", u"b   c"},
+      {u"", u"", u""},
+      {u"   ", u"", u""},
+      {u"chime.wav", u"chime.wav", u""},
+      {u"  chime.wav   /w  ", u"chime.wav", u"/w"},
+      {u"a  b   c", u"a", u"b   c"},
       // Unquoted: a path with a blank is cut at the blank.
       {u"C:\\Program Files\\x.exe -q", u"C:\\Program", u"Files\\x.exe -q"},
       {u"\"C:\\Program Files\\x.exe\" -q  \"y z\"", u"C:\\Program Files\\x.exe", u"-q  \"y z\""},
-      {u"\"C:\\音 楽\\鳩.wav\"/W", u"C:\\音 楽\\鳩.wav", u"/W"}, {u"\" spaced \"  arg ", u"spaced", u"arg"},
-      {u"\"unterminated path with blanks ", u"unterminated path with blanks", u""}, {u"\"", u"", u""},
-      {u"\"\" /w", u"", u"/w"}, {u"a\"b c\"", u"a\"b", u"c\""},
+      {u"\"C:\\音 楽\\鳩.wav\"/W", u"C:\\音 楽\\鳩.wav", u"/W"},
+      {u"\" spaced \"  arg ", u"spaced", u"arg"},
+      {u"\"unterminated path with blanks ", u"unterminated path with blanks", u""},
+      {u"\"", u"", u""},
+      {u"\"\" /w", u"", u"/w"},
+      {u"a\"b c\"", u"a\"b", u"c\""},
       {u"\tx.wav\t", u"\tx.wav\t", u""},  // only blanks are trimmed
   };
   Reports r;
@@ -42,12 +50,16 @@ TEST(PlayAlarmFile, WaveOrShell) {
     std::u16string_view commandLine, action;  // action "" = nothing at all
   };
   const Case cases[] = {
-      {u"c:\\a.wav", u"wave async c:\\a.wav"}, {u"c:\\a.WaV /W", u"wave sync c:\\a.WaV"},
+      {u"c:\\a.wav", u"wave async c:\\a.wav"},
+      {u"c:\\a.WaV /W", u"wave sync c:\\a.WaV"},
       {u"\"c:\\my files\\a.wav\"  /w ", u"wave sync c:\\my files\\a.wav"},
-      {u"c:\\a.wav /w now", u"wave async c:\\a.wav"}, {u".wav", u"wave async .wav"},
-      {u"c:\\a.wave", u"open c:\\a.wave|"}, {u"c:\\a.wav.txt /w", u"open c:\\a.wav.txt|/w"},
+      {u"c:\\a.wav /w now", u"wave async c:\\a.wav"},
+      {u".wav", u"wave async .wav"},
+      {u"c:\\a.wave", u"open c:\\a.wave|"},
+      {u"c:\\a.wav.txt /w", u"open c:\\a.wav.txt|/w"},
       {u"notepad.exe c:\\memo.txt", u"open notepad.exe|c:\\memo.txt"},
-      {u"\"C:\\Program Files\\x.exe\" \"arg one\"", u"open C:\\Program Files\\x.exe|\"arg one\""}, {u"   ", u""},
+      {u"\"C:\\Program Files\\x.exe\" \"arg one\"", u"open C:\\Program Files\\x.exe|\"arg one\""},
+      {u"   ", u""},
       {u"\"\" /w", u""},
   };
   for (const auto& c : cases) {

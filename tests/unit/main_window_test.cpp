@@ -93,7 +93,8 @@ TEST_F(MainWindowTest, LoadSelectsTheStoredChoices) {
   };
   const Case cases[] = {
       {u"", u"", u"", {1, 0, true, false}, 250, 0, 0},  // nothing stored
-      {u"50", u"1", u"1", {0, 1, true, true}, 50, 1, 0}, {u"1000", u"0", u"0", {2, 0, true, false}, 1000, 0, 0},
+      {u"50", u"1", u"1", {0, 1, true, true}, 50, 1, 0},
+      {u"1000", u"0", u"0", {2, 0, true, false}, 1000, 0, 0},
       // Unknown interval: the default. A right of 2 stays: titles get no clock.
       {u"100", u"2", u"0", {1, 0, true, false}, 250, 2, 0},
       {u"fast", u"1", u"1", {1, 1, true, true}, 250, 1, err::kTypeMismatch},
@@ -190,9 +191,13 @@ TEST_F(MainWindowTest, HelpOnF1AloneAndOnTheButton) {
 }
 
 TEST(MainWindowCentre, TwipsArithmetic) {
-  struct Case { double screenW, screenH, windowW, windowH; TwipPoint at; };
+  struct Case {
+    double screenW, screenH, windowW, windowH;
+    TwipPoint at;
+  };
   const Case cases[] = {
-      {15360, 11520, 5112, 3792, {5124, 3864}}, {1001, 1000, 0, 0, {500, 500}},
+      {15360, 11520, 5112, 3792, {5124, 3864}},
+      {1001, 1000, 0, 0, {500, 500}},
       {1.6, 3.5, 0, 0, {1, 2}},  // rounded to whole twips before halving
       {0, 0, 1.6, 3.5, {-1, -2}},
       {100, 100, 103, 107, {-1, -3}},  // larger than the screen: toward zero

@@ -28,7 +28,10 @@ int errorOf(const std::function<void()>& convert) {
   return 0;
 }
 
-struct NumberCase { std::u16string text; double value; };
+struct NumberCase {
+  std::u16string text;
+  double value;
+};
 
 TEST(ToNumber, AcceptedForms) {
   const NumberCase cases[] = {
@@ -100,8 +103,13 @@ TEST(ToNumber, LongTextsAreLinear) {
   const std::u16string blanks(100000, u' ');
   const double kFails = -1;
   const NumberCase cases[] = {
-      {zeros + u"1", 1}, {blanks + u"7" + blanks, 7}, {u"0." + zeros + u"1e100010", 1e9}, {u"&H" + zeros + u"10", 16},
-      {u"1e" + zeros + u"5", 1e5}, {u"1" + zeros, kFails}, {zeros + u"x", kFails},
+      {zeros + u"1", 1},
+      {blanks + u"7" + blanks, 7},
+      {u"0." + zeros + u"1e100010", 1e9},
+      {u"&H" + zeros + u"10", 16},
+      {u"1e" + zeros + u"5", 1e5},
+      {u"1" + zeros, kFails},
+      {zeros + u"x", kFails},
       {u"&H" + std::u16string(100000, u'F'), kFails},
   };
   const auto start = std::chrono::steady_clock::now();

@@ -109,7 +109,10 @@ TEST_F(AlarmTest, FiresAgainTheNextDayWhileRepeating) {
 }
 
 TEST_F(AlarmTest, CallMeRunsBeforeTheBox) {
-  struct Case { std::u16string_view call; Log log; };
+  struct Case {
+    std::u16string_view call;
+    Log log;
+  };
   const Case cases[] = {
       {uR"("C:\My Sounds\call me.wav" /w)", {R"(sync C:\My Sounds\call me.wav)", "box Alarm - Tavo", "flash on"}},
       {u"wake.exe --loud", {"open wake.exe|--loud", "box Alarm - Tavo", "flash on"}},

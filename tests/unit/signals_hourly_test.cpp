@@ -17,7 +17,8 @@ TEST_F(SignalsTest, GivenOnceAnHourAndRearmedByAnyOtherMinute) {
       {"59, 00, 00 again, 01", {{9, 59}, {10, 0}, {10, 0}, {10, 1}}, 1},
       {"and the next hour", {{9, 59}, {10, 0}, {10, 0}, {10, 1}, {11, 0}, {11, 0}}, 2},
       // The machine slept through minute 01: the next hour still chimes.
-      {"01 skipped", {{10, 0}, {10, 0}, {10, 17}, {11, 0}}, 2}, {"01 and 00 both skipped", {{10, 0}, {12, 0}}, 1},
+      {"01 skipped", {{10, 0}, {10, 0}, {10, 17}, {11, 0}}, 2},
+      {"01 and 00 both skipped", {{10, 0}, {12, 0}}, 1},
       {"started within minute 00", {{10, 0}}, 1},
   };
   for (const Case& c : cases) {
@@ -46,7 +47,13 @@ TEST_F(SignalsTest, NestedCheckWithinTheSignalDoesNothing) {
 TEST_F(SignalsTest, CuckooStrikesTheHourOnATwelveHourDial) {
   set(keys::kTimePipo, u"1");
   set(keys::kTimePika, u"0");
-  struct Case { int hour; bool cuckoo; std::u16string_view path; int strikes; const char* last; };
+  struct Case {
+    int hour;
+    bool cuckoo;
+    std::u16string_view path;
+    int strikes;
+    const char* last;
+  };
   for (const Case c : {Case{0, true, u"c.wav", 12, "async c.wav"}, Case{12, true, u"c.wav", 12, "async c.wav"},
                        Case{1, true, u"c.wav", 1, "async c.wav"}, Case{13, true, u"c.wav", 1, "async c.wav"},
                        Case{13, true, u"c.wav /w", 1, "sync c.wav"}, Case{23, true, u"c.wav /W", 11, "sync c.wav"},
@@ -65,7 +72,10 @@ TEST_F(SignalsTest, CuckooStrikesTheHourOnATwelveHourDial) {
 TEST_F(SignalsTest, ChimeOnlyForAWaveFile) {
   set(keys::kTimePipo, u"1");
   set(keys::kTimePika, u"0");
-  const struct { std::u16string_view stored; Log log; } cases[] = {
+  const struct {
+    std::u16string_view stored;
+    Log log;
+  } cases[] = {
       {uR"("C:\My Sounds\chime.wav" /W)", {R"(sync C:\My Sounds\chime.wav)"}},
       {uR"(  "C:\My Sounds\chime.wav"  )", {R"(async C:\My Sounds\chime.wav)"}},
       {uR"("C:\My Sounds\chime.wav)", {R"(async C:\My Sounds\chime.wav)"}},
@@ -133,7 +143,11 @@ TEST_F(SignalsTest, SwitchThatIsNoNumberIsReportedAndRuns) {
 TEST_F(SignalsTest, ShakeCyclesAndTheWayBack) {
   set(keys::kTimePika, u"0");
   set(keys::kTimeFuru, u"1");
-  struct Case { std::u16string_view count; std::size_t moves; bool reported; };
+  struct Case {
+    std::u16string_view count;
+    std::size_t moves;
+    bool reported;
+  };
   for (const Case c : {Case{u"0", 5, false}, Case{u"-1", 1, false}, Case{u"-300", 1, false}, Case{u"10", 45, false},
                        Case{u"40000", 0, true}, Case{u"ten", 0, true}}) {
     set(keys::kTimeFuruCount, c.count);
@@ -149,7 +163,10 @@ TEST_F(SignalsTest, ShakeCyclesAndTheWayBack) {
 }
 
 TEST_F(SignalsTest, ShakeAmplitudeFollowsTheDisplay) {
-  struct Case { std::u16string_view width; int ppiX, ppiY, dx, dy; };
+  struct Case {
+    std::u16string_view width;
+    int ppiX, ppiY, dx, dy;
+  };
   for (const Case c : {Case{u"20", 96, 96, 1, 1}, Case{u"30", 144, 96, 3, 2}, Case{u"-45", 96, 120, -3, -3}}) {
     set(keys::kVibrateWidth, c.width);
     desktop.ppiX = c.ppiX;
@@ -208,12 +225,19 @@ TEST_F(SignalsTest, HourlyEntries) {
   entry(7, 1, u"first.wav");
   entry(7, 0, u"zero.exe");
   set(keys::kTimePika, u"0");
-  struct Case { std::uint8_t tavoCt; std::u16string_view counts; Log log; int reportNumber; };
+  struct Case {
+    std::uint8_t tavoCt;
+    std::u16string_view counts;
+    Log log;
+    int reportNumber;
+  };
   const Case cases[] = {
-      {1, u"0,0,0,0,0,0,0,3", {"open third.exe|now", "async first.wav"}, 0}, {0, u"0,0,0,0,0,0,0,3", {}, 0},
+      {1, u"0,0,0,0,0,0,0,3", {"open third.exe|now", "async first.wav"}, 0},
+      {0, u"0,0,0,0,0,0,0,3", {}, 0},
       {2, u"0,0,0,0,0,0,0,3", {}, 0},
       {0, u"garbage", {}, 0},  // never read without the flag
-      {1, u"0,0,0,0,0,0,0,0", {}, 0}, {1, u"0,0,0,0,0,0,0,-2", {}, 0},
+      {1, u"0,0,0,0,0,0,0,0", {}, 0},
+      {1, u"0,0,0,0,0,0,0,-2", {}, 0},
       {1, u"0,0,0,0,0,0,0, 1 ,9", {"async first.wav"}, 0},
       // A huge count does not hang the signal: entries above 999 are never looked up.
       {1, u"0,0,0,0,0,0,0,2000000000", {"open third.exe|now", "async first.wav"}, 0},

@@ -52,7 +52,11 @@ TEST_F(Startup, AFreshOrUnreadableStoreGivesEveryDefault) {
 }
 
 TEST_F(Startup, OnlyTheThreeIntervalsRun) {
-  struct Case { std::u16string_view stored; std::int16_t interval; std::size_t reports; };
+  struct Case {
+    std::u16string_view stored;
+    std::int16_t interval;
+    std::size_t reports;
+  };
   const Case cases[] = {
       {u"50", 50, 0},     {u"250", 250, 0}, {u"1000", 1000, 0}, {u"100", 250, 0},  {u"0", 250, 0},
       {u"-50", 250, 0},   {u"1000.4", 1000, 0}, {u" 50 ", 50, 0}, {u"fast", 250, 1}, {u"99999", 250, 1},
@@ -87,11 +91,16 @@ TEST_F(Startup, BadValueTakesItsDefaultAndTheRestStillLoads) {
 }
 
 TEST_F(Startup, ClockPatternChoice) {
-  struct Case { std::u16string_view tavoXX, taste, xxFormat; std::u16string_view pattern; };
+  struct Case {
+    std::u16string_view tavoXX, taste, xxFormat;
+    std::u16string_view pattern;
+  };
   const Case cases[] = {
-      {u"0", u"0", u"%h%", u"%h:nn%,%mmm%,%d%"}, {u"0", u"1", u"%h%", u"%h:nn%,%m%/%d%"},
+      {u"0", u"0", u"%h%", u"%h:nn%,%mmm%,%d%"},
+      {u"0", u"1", u"%h%", u"%h:nn%,%m%/%d%"},
       {u"0", u"2", u"%h%", u"%h:nn%"},  // a taste without date fields
-      {u"0", u"taste", u"", u"%h:nn%,%mmm%,%d%"}, {u"1", u"1", u"[%h%]", u"[%h%]"},
+      {u"0", u"taste", u"", u"%h:nn%,%mmm%,%d%"},
+      {u"1", u"1", u"[%h%]", u"[%h%]"},
       {u"2", u"0", u"[%h%]", u"[%h%]"},  // any non-zero TavoXX
       {u"1", u"0", u"", u""},
   };
@@ -139,13 +148,22 @@ TEST(StartupProcedures, PlugInBytesInRecordOrder) {
 
 // Who runs, who hands over: "/x" ends a running Tavo, anything else shows it.
 TEST(StartDecision, CommandTextAndInstance) {
-  struct Case { std::u16string_view command; bool another, windowFound; StartAction action; };
+  struct Case {
+    std::u16string_view command;
+    bool another, windowFound;
+    StartAction action;
+  };
   const Case cases[] = {
-      {u"", false, false, StartAction::Run}, {u"/w", false, false, StartAction::Run},
-      {u"/x", false, false, StartAction::End}, {u"  /X ", false, false, StartAction::End},
-      {u"", true, true, StartAction::ShowOther}, {u"/xx", true, true, StartAction::ShowOther},
-      {u"/x /x", true, true, StartAction::ShowOther}, {u" /X", true, true, StartAction::CloseOther},
-      {u"/x", true, false, StartAction::End}, {u"", true, false, StartAction::End},
+      {u"", false, false, StartAction::Run},
+      {u"/w", false, false, StartAction::Run},
+      {u"/x", false, false, StartAction::End},
+      {u"  /X ", false, false, StartAction::End},
+      {u"", true, true, StartAction::ShowOther},
+      {u"/xx", true, true, StartAction::ShowOther},
+      {u"/x /x", true, true, StartAction::ShowOther},
+      {u" /X", true, true, StartAction::CloseOther},
+      {u"/x", true, false, StartAction::End},
+      {u"", true, false, StartAction::End},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(utf8(c.command) + (c.another ? " another" : "") + (c.windowFound ? " found" : ""));

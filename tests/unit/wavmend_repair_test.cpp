@@ -20,10 +20,13 @@ class WavmendRepair : public ::testing::Test {
 };
 
 TEST_F(WavmendRepair, QuotesEveryValueNotBeginningWithAQuote) {
-  const struct { std::u16string_view before, after; } cases[] = {
+  const struct {
+    std::u16string_view before, after;
+  } cases[] = {
       {u" chime.wav ", u"\" chime.wav \""},  // no trimming
       {u"\"C:\\My Sounds\\a.wav\" /w", u"\"C:\\My Sounds\\a.wav\" /w"},
-      {u"\"C:\\no closing quote.wav", u"\"C:\\no closing quote.wav"}, {u"", u""},
+      {u"\"C:\\no closing quote.wav", u"\"C:\\no closing quote.wav"},
+      {u"", u""},
   };
   for (const auto& c : cases) {
     store.log.clear();

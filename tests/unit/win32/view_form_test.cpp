@@ -24,7 +24,9 @@ MSG message(HWND target, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 TEST(ViewUnits, TwipsAndPixelsRoundToTheNearest) {
-  struct Case { int twips, dpi, pixels; };
+  struct Case {
+    int twips, dpi, pixels;
+  };
   for (auto c : {Case{1440, 96, 96}, Case{15, 96, 1}, Case{7, 96, 0}, Case{8, 96, 1}, Case{-8, 96, -1},
                  Case{-7, 96, 0}, Case{312, 144, 31}, Case{4992, 96, 333}, Case{4992, 144, 499},
                  Case{3312, 120, 276}, Case{1440 * 1000, 192, 192000}}) {
