@@ -69,6 +69,13 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/probe_win32.cpp)
   target_link_options(tavo_probe PRIVATE -municode)
 endif()
 
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/bench/floor_win32.cpp)
+  # The CPU yardstick of scripts/measure-cpu; not shipped.
+  add_executable(tavo_cpu_floor WIN32 tests/bench/floor_win32.cpp)
+  target_link_libraries(tavo_cpu_floor PRIVATE user32)
+  target_link_options(tavo_cpu_floor PRIVATE -municode)
+endif()
+
 # The release zip of this flavour: build/<flavour>/Tavo-<version>-<flavour>.zip.
 if(TARGET Tavo)
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "64")
