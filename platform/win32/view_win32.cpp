@@ -11,7 +11,26 @@ namespace tavo::win32 {
 
 namespace {
 
-constexpr wchar_t kFormProperty[] = L"Tavo.Form";
+// The forms of this thread by window, from WM_NCCREATE to WM_NCDESTROY.
+// Every message of the thread looks its window up here (the polling timer's
+// many times a second); a window property would be a round trip to the
+// window server per look under Wine. A window's messages always run on the
+// thread that made it, so the table is the thread's own.
+struct FormWindow {
+  HWND window;
+  Form* form;
+};
+thread_local std::vector<FormWindow> formWindows;
+
+Form* formOf(HWND w) {
+  for (const FormWindow& f : formWindows)
+    if (f.window == w) return f.form;
+  return nullptr;
+}
+
+void forgetForm(HWND w) {
+  std::erase_if(formWindows, [w](const FormWindow& f) { return f.window == w; });
+}
 
 // Functions of newer systems, looked up so the program still starts on old ones.
 template <class F>
@@ -401,7 +420,7 @@ void Form::endModal(int result) {
 bool Form::preTranslate(MSG& msg) {
   if (!msg.hwnd) return false;
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-  auto* form = root ? static_cast<Form*>(GetPropW(root, kFormProperty)) : nullptr;
+  Form* form = root ? formOf(root) : nullptr;
   if (!form) return false;
   if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) &&
       form->onKeyDown(static_cast<unsigned>(msg.wParam), shiftState()))
@@ -414,13 +433,14 @@ bool Form::preTranslate(MSG& msg) {
 LRESULT CALLBACK Form::proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   if (m == WM_NCCREATE) {
     auto* self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    SetPropW(w, kFormProperty, self);
+    forgetForm(w);  // a handle the system gives out again
+    formWindows.push_back({w, self});
     self->window_ = w;
   }
-  auto* self = static_cast<Form*>(GetPropW(w, kFormProperty));
+  Form* self = formOf(w);
   if (!self) return DefWindowProcW(w, m, wp, lp);
   if (m == WM_NCDESTROY) {
-    RemovePropW(w, kFormProperty);
+    forgetForm(w);
     self->window_ = nullptr;
     self->controls_.assign(self->controls_.size(), nullptr);
     self->lastFocus_ = nullptr;

@@ -82,6 +82,7 @@ class ProbeForm : public Form {
   bool swallowF1 = true;
   std::function<void(int)> onClick;
   std::function<void()> onApp;
+  int timers = 0;
 
  protected:
   bool onKeyDown(unsigned vk, int shift) override {
@@ -94,6 +95,7 @@ class ProbeForm : public Form {
     if (onClick) onClick(id);
   }
   std::optional<LRESULT> onMessage(UINT m, WPARAM, LPARAM) override {
+    if (m == WM_TIMER) ++timers;
     if (m == WM_APP && onApp) {
       onApp();
       return 0;
@@ -307,6 +309,53 @@ TEST(ViewModal, TheCloseBoxActsAsCancelAndAQuitRequestIsHandedOn) {
   MSG msg{};
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the main loop still sees it
   EXPECT_EQ(msg.wParam, 5u);
+}
+
+// Forms are found by their windows on every message; two forms, one of them
+// closed and made again, must each keep getting their own.
+TEST(ViewFormWindows, EachFormGetsItsOwnMessagesUntilItsWindowIsGone) {
+  FormSpec spec;
+  spec.className = L"TavoViewTestForm";
+  spec.clientWidthTwips = 4600;
+  spec.clientHeightTwips = 3500;
+  spec.controls = kDialog;
+  ProbeForm a, b;
+  ASSERT_TRUE(a.create(GetModuleHandleW(nullptr), spec));
+  ASSERT_TRUE(b.create(GetModuleHandleW(nullptr), spec));
+  auto f1 = [](Form& form) {
+    MSG key = message(form.control(104), WM_KEYDOWN, VK_F1, 1);
+    return Form::preTranslate(key);
+  };
+  EXPECT_TRUE(f1(a)) << "making a second form lost the first";
+  EXPECT_TRUE(f1(b));
+  EXPECT_EQ(a.keys.size(), 1u);
+  EXPECT_EQ(b.keys.size(), 1u);
+
+  HWND gone = a.hwnd();
+  a.destroy();
+  MSG stale = message(gone, WM_KEYDOWN, VK_F1, 1);
+  EXPECT_FALSE(Form::preTranslate(stale));
+  EXPECT_EQ(a.keys.size(), 1u);
+  EXPECT_TRUE(f1(b)) << "closing one form lost the other";
+  EXPECT_EQ(b.keys.size(), 2u);
+
+  ASSERT_TRUE(a.create(GetModuleHandleW(nullptr), spec));
+  EXPECT_TRUE(f1(a));
+  EXPECT_TRUE(f1(b)) << "making a form again lost the other";
+  EXPECT_EQ(a.keys.size(), 2u);
+  EXPECT_EQ(b.keys.size(), 3u);
+
+  // The polling timer's path: the thread's message loop.
+  SetTimer(a.hwnd(), 1, 10, nullptr);
+  const DWORD deadline = GetTickCount() + 5000;
+  MSG msg;
+  while (a.timers == 0 && GetTickCount() < deadline) {
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) dispatchFormMessage(msg);
+    else Sleep(5);
+  }
+  KillTimer(a.hwnd(), 1);
+  EXPECT_GT(a.timers, 0);
+  EXPECT_EQ(b.timers, 0);
 }
 
 }  // namespace
