@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "platform/win32/wide_win32.h"
@@ -42,17 +44,27 @@ WindowHandle Win32Desktop::foregroundWindow() { return reinterpret_cast<WindowHa
 std::optional<std::u16string> Win32Desktop::windowTitle(WindowHandle w) {
   HWND h = toHwnd(w);
   if (!h) return std::nullopt;
-  std::vector<wchar_t> buffer(256);
+  // Common titles fit on the stack; the result gets room for the NUL the
+  // cycle puts behind a title, so a steady tick allocates once per read.
+  wchar_t local[256];
+  std::vector<wchar_t> heap;
+  wchar_t* buffer = local;
+  std::size_t size = std::size(local);
   for (;;) {
-    int n = InternalGetWindowText(h, buffer.data(), static_cast<int>(buffer.size()));
+    int n = InternalGetWindowText(h, buffer, static_cast<int>(size));
     if (n < 0) n = 0;
     // A full buffer may mean a longer title: try again with more room.
-    if (static_cast<std::size_t>(n) + 1 < buffer.size() || buffer.size() >= kMaxTitleUnits) {
+    if (static_cast<std::size_t>(n) + 1 < size || size >= kMaxTitleUnits) {
       // An empty title or no window at all.
       if (n == 0 && !IsWindow(h)) return std::nullopt;
-      return fromWide(buffer.data(), static_cast<std::size_t>(n));
+      std::u16string title;
+      title.reserve(static_cast<std::size_t>(n) + 1);
+      title.assign(buffer, buffer + n);
+      return title;
     }
-    buffer.assign(buffer.size() * 2, L'\0');
+    size *= 2;
+    heap.assign(size, L'\0');
+    buffer = heap.data();
   }
 }
 

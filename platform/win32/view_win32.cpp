@@ -11,16 +11,15 @@ namespace tavo::win32 {
 
 namespace {
 
-// The forms of this thread by window, from WM_NCCREATE to WM_NCDESTROY.
-// Every message of the thread looks its window up here (the polling timer's
-// many times a second); a window property would be a round trip to the
-// window server per look under Wine. A window's messages always run on the
-// thread that made it, so the table is the thread's own.
+// The forms by window, from WM_NCCREATE to WM_NCDESTROY. Every message of a
+// form looks its window up here (the polling timer's many times a second); a
+// window property would be a round trip to the window server per look under
+// Wine. Forms live on the one user-interface thread only.
 struct FormWindow {
   HWND window;
   Form* form;
 };
-thread_local std::vector<FormWindow> formWindows;
+std::vector<FormWindow> formWindows;
 
 Form* formOf(HWND w) {
   for (const FormWindow& f : formWindows)
@@ -518,7 +517,9 @@ LRESULT Form::handle(UINT m, WPARAM wp, LPARAM lp) {
 }
 
 void dispatchFormMessage(MSG& msg) {
-  if (Form::preTranslate(msg)) return;
+  // Timer ticks (the polling timer's, up to twenty a second) are no keys:
+  // the dialog manager would only dispatch them, after a round of lookups.
+  if (msg.message != WM_TIMER && Form::preTranslate(msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }
