@@ -108,7 +108,7 @@ void CaptionCycle::tmrMain_Timer() {
   };
 
   if (foregroundWindow_ == prevWindow_) {
-    scope.step([&] { workCaption_ = GetCap(foregroundWindow_); });
+    scope.step([&] { GetCap(foregroundWindow_, workCaption_); });
     if (timeKey_ == prevTimeKey_) {
       ChkCap();
       return;
@@ -128,7 +128,7 @@ void CaptionCycle::tmrMain_Timer() {
   const std::uint8_t spell = ChkTARO(className);
   std::uint8_t decision = 0;
   if (state_.rosterCount() != 0 || spell != 0) decision = ChkWList(className) | spell;
-  scope.step([&] { workCaption_ = GetCap(foregroundWindow_); });
+  scope.step([&] { GetCap(foregroundWindow_, workCaption_); });
   scope.step([&] { baseTitle_ = workCaption_; });
   clockOwed_ = false;  // whatever the last window did not take, this one starts afresh
   if (decision == 1) {
@@ -181,7 +181,7 @@ void CaptionCycle::MakeCap() {
     // Not taken: go on from the title as it stands, with the clock placed
     // before still in it, so that nothing mistakes that clock for part of
     // the window's own title; try again later.
-    workCaption_ = GetCap(foregroundWindow_);
+    GetCap(foregroundWindow_, workCaption_);
     placedClock_ = std::move(placedBefore);
     if (clockOwed_) {
       clockBackoff_.failed();
@@ -192,22 +192,17 @@ void CaptionCycle::MakeCap() {
   });
 }
 
-std::u16string CaptionCycle::GetCap(WindowHandle w) {
+void CaptionCycle::GetCap(WindowHandle w, std::u16string& caption) {
   Scope scope(reporter_, u"frmMain!GetCap");
-  std::u16string caption(1, u'\0');
-  scope.step([&] {
-    if (w == 0) return;
-    if (auto title = desktop_.windowTitle(w)) {
-      caption = std::move(*title);
-      caption.push_back(u'\0');
-    }
-  });
-  return caption;
+  bool read = false;
+  scope.step([&] { read = w != 0 && desktop_.readWindowTitle(w, caption); });
+  if (!read) caption.clear();  // no window, or a read that failed halfway
+  caption.push_back(u'\0');
 }
 
 void CaptionCycle::ChkCap() {
   Scope scope(reporter_, u"frmMain!ChkCap");
-  scope.step([&] { workCaption_ = GetCap(foregroundWindow_); });
+  scope.step([&] { GetCap(foregroundWindow_, workCaption_); });
   if (workCaption_ == lastCaption_) {
     if (clockOwed_ && clockWithheld_ == 0 && clockBackoff_.due()) {
       scope.step([&] { MakeCap(); });
@@ -245,7 +240,8 @@ void CaptionCycle::RestoreCap(WindowHandle previous) {
   // was never touched, and writing the title it had when it came to the
   // front would undo the changes it made since.
   if (clockWithheld_ != 0) return;
-  const std::u16string title = GetCap(previous);
+  std::u16string title;
+  GetCap(previous, title);
   if (!contains(title, placedClock_) && !contains(title, clockText_)) return;
   if (!writeTitle(previous, baseTitle_) && desktop_.windowTitle(previous)) oweTitle(previous, title);
 }

@@ -36,8 +36,9 @@ class CaptionCycle {
   // Gives the window that carries the clock its own title back (at exit).
   void restoreCurrent();
 
-  // Title as read, with its terminating NUL.
-  std::u16string GetCap(WindowHandle w);
+  // Title as read, with its terminating NUL, into `caption`, whose storage
+  // is reused from tick to tick.
+  void GetCap(WindowHandle w, std::u16string& caption);
 
   WindowHandle foregroundWindow() const { return foregroundWindow_; }
   std::uint8_t clockWithheld() const { return clockWithheld_; }

@@ -29,9 +29,16 @@ class Desktop {
  public:
   virtual ~Desktop() = default;
   virtual WindowHandle foregroundWindow() = 0;
-  // The window's title without any terminator; nullopt when the window does
-  // not exist (or is 0). Never blocks on a hung window.
-  virtual std::optional<std::u16string> windowTitle(WindowHandle w) = 0;
+  // The window's title without any terminator, into `title`, whose storage
+  // is reused: the polling tick reads without allocating. False, and `title`
+  // empty, when the window does not exist (or is 0). Never blocks on a hung
+  // window.
+  virtual bool readWindowTitle(WindowHandle w, std::u16string& title) = 0;
+  std::optional<std::u16string> windowTitle(WindowHandle w) {
+    std::u16string title;
+    if (!readWindowTitle(w, title)) return std::nullopt;
+    return title;
+  }
   // Best effort: a vanished or hung window keeps its title. `title` holds no NUL.
   virtual void setWindowTitle(WindowHandle w, std::u16string_view title) = 0;
   // Class name, at most 254 UTF-16 units; "" when it cannot be read.

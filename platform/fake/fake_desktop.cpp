@@ -44,10 +44,12 @@ FakeWindow* FakeDesktop::live(WindowHandle w) {
   return it != windows_.end() && it->second.alive ? &it->second : nullptr;
 }
 
-std::optional<std::u16string> FakeDesktop::windowTitle(WindowHandle w) {
+bool FakeDesktop::readWindowTitle(WindowHandle w, std::u16string& title) {
   ++reads_;
-  if (FakeWindow* win = live(w)) return win->title;
-  return std::nullopt;
+  FakeWindow* win = live(w);
+  if (win) title.assign(win->title);
+  else title.clear();
+  return win != nullptr;
 }
 
 void FakeDesktop::setWindowTitle(WindowHandle w, std::u16string_view title) {

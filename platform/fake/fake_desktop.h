@@ -52,7 +52,7 @@ class FakeDesktop : public Desktop {
   int ppiX = 96, ppiY = 96;
 
   WindowHandle foregroundWindow() override { return foreground_; }
-  std::optional<std::u16string> windowTitle(WindowHandle w) override;
+  bool readWindowTitle(WindowHandle w, std::u16string& title) override;
   void setWindowTitle(WindowHandle w, std::u16string_view title) override;
   std::u16string className(WindowHandle w) override;
   WindowHandle findWindow(std::u16string_view className, std::u16string_view title) override;

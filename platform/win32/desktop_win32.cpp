@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "platform/win32/wide_win32.h"
 
@@ -16,6 +14,8 @@ HWND toHwnd(WindowHandle w) { return reinterpret_cast<HWND>(w); }
 
 // Titles longer than this are cut; a caption bar never shows that much.
 constexpr std::size_t kMaxTitleUnits = std::size_t{1} << 20;
+constexpr std::size_t kFirstReadUnits = 256;
+constexpr std::size_t kKeptTitleUnits = 4096;
 
 // GetClassName's buffer in the original program: 254 characters and the terminator.
 constexpr int kClassBufferUnits = 255;
@@ -41,30 +41,25 @@ WindowHandle Win32Desktop::foregroundWindow() { return reinterpret_cast<WindowHa
 // still exists is asked only when nothing was read: for another program's
 // window every question is a round trip to the window server (under Wine),
 // and a steady tick would otherwise pay for two more per read.
-std::optional<std::u16string> Win32Desktop::windowTitle(WindowHandle w) {
+bool Win32Desktop::readWindowTitle(WindowHandle w, std::u16string& title) {
+  title.clear();
   HWND h = toHwnd(w);
-  if (!h) return std::nullopt;
-  // Common titles fit on the stack; the result gets room for the NUL the
-  // cycle puts behind a title, so a steady tick allocates once per read.
-  wchar_t local[256];
-  std::vector<wchar_t> heap;
-  wchar_t* buffer = local;
-  std::size_t size = std::size(local);
+  if (!h) return false;
+  // Straight into the caller's storage, which the next read reuses.
+  std::size_t size = kFirstReadUnits;
   for (;;) {
-    int n = InternalGetWindowText(h, buffer, static_cast<int>(size));
+    title.resize(size);
+    int n = InternalGetWindowText(h, wideData(title), static_cast<int>(size));
     if (n < 0) n = 0;
     // A full buffer may mean a longer title: try again with more room.
     if (static_cast<std::size_t>(n) + 1 < size || size >= kMaxTitleUnits) {
+      title.resize(static_cast<std::size_t>(n));
+      // A huge title passed by: its storage is not kept for the short ones.
+      if (title.capacity() > kKeptTitleUnits && title.size() < kFirstReadUnits) title.shrink_to_fit();
       // An empty title or no window at all.
-      if (n == 0 && !IsWindow(h)) return std::nullopt;
-      std::u16string title;
-      title.reserve(static_cast<std::size_t>(n) + 1);
-      title.assign(buffer, buffer + n);
-      return title;
+      return n != 0 || IsWindow(h);
     }
     size *= 2;
-    heap.assign(size, L'\0');
-    buffer = heap.data();
   }
 }
 

@@ -14,7 +14,7 @@ class Win32Desktop : public Desktop {
   explicit Win32Desktop(unsigned writeTimeoutMs = kDefaultWriteTimeoutMs) : writeTimeoutMs_(writeTimeoutMs) {}
 
   WindowHandle foregroundWindow() override;
-  std::optional<std::u16string> windowTitle(WindowHandle w) override;
+  bool readWindowTitle(WindowHandle w, std::u16string& title) override;
   void setWindowTitle(WindowHandle w, std::u16string_view title) override;
   std::u16string className(WindowHandle w) override;
   WindowHandle findWindow(std::u16string_view className, std::u16string_view title) override;

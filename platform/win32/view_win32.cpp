@@ -518,9 +518,11 @@ LRESULT Form::handle(UINT m, WPARAM wp, LPARAM lp) {
 
 void dispatchFormMessage(MSG& msg) {
   // Timer ticks (the polling timer's, up to twenty a second) are no keys:
-  // the dialog manager would only dispatch them, after a round of lookups.
-  if (msg.message != WM_TIMER && Form::preTranslate(msg)) return;
-  TranslateMessage(&msg);
+  // the dialog manager and the key translation would only pass them on.
+  if (msg.message != WM_TIMER) {
+    if (Form::preTranslate(msg)) return;
+    TranslateMessage(&msg);
+  }
   DispatchMessageW(&msg);
 }
 

@@ -10,6 +10,9 @@ namespace tavo::win32 {
 
 inline std::wstring wide(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
 
+// A string's own storage, for an API that writes wide text into it.
+inline wchar_t* wideData(std::u16string& s) { return reinterpret_cast<wchar_t*>(s.data()); }
+
 inline std::u16string fromWide(std::wstring_view s) { return std::u16string(s.begin(), s.end()); }
 
 inline std::u16string fromWide(const wchar_t* s, std::size_t n) { return fromWide(std::wstring_view(s, n)); }

@@ -104,12 +104,14 @@ TEST(Win32Desktop, TitlesRoundTripExactly) {
       u"",
       std::u16string(255, u'x'),  // the first read buffer is exactly full
       std::u16string(5000, u'あ'),
+      u"short after a long one",
   };
+  std::u16string into;  // one storage for every read, as the cycle keeps it
   for (const auto& title : cases) {
     desktop.setWindowTitle(window.handle(), title);
-    auto read = desktop.windowTitle(window.handle());
-    ASSERT_TRUE(read.has_value());
-    EXPECT_EQ(*read, title) << "length " << title.size();
+    ASSERT_TRUE(desktop.readWindowTitle(window.handle(), into));
+    EXPECT_EQ(into, title) << "length " << title.size();
+    EXPECT_EQ(desktop.windowTitle(window.handle()), title);
   }
 }
 
@@ -130,7 +132,9 @@ TEST(Win32Desktop, VanishedAndNullHandlesReadAsNothing) {
   WindowHandle gone = window.handle();
   window.destroy();
   for (WindowHandle w : {gone, WindowHandle{0}}) {
-    EXPECT_FALSE(desktop.windowTitle(w).has_value());
+    std::u16string into = u"stale";
+    EXPECT_FALSE(desktop.readWindowTitle(w, into));
+    EXPECT_EQ(into, u"");
     EXPECT_EQ(desktop.className(w), u"");
     EXPECT_FALSE(desktop.windowRect(w).has_value());
     desktop.setWindowTitle(w, u"ignored");  // no effect, no crash
