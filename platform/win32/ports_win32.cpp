@@ -14,11 +14,35 @@ namespace tavo::win32 {
 
 namespace {
 HWND toHwnd(WindowHandle w) { return reinterpret_cast<HWND>(w); }
+
+constexpr unsigned long long kFileTimeUnitsPerMinute = 60ull * 10'000'000;
+
+unsigned long long fileTimeValue(const FILETIME& f) {
+  return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+}
 }  // namespace
 
+// GetLocalTime looks the time zone up on every call; under Wine that is two
+// stat calls of /etc/localtime, which cost more than the rest of a polling
+// tick. A zone's offset changes only at a whole minute, so it is looked up
+// once per minute of system time, on the first reading in that minute.
 DateTime Win32Clock::now() {
+  FILETIME utc{};
+  GetSystemTimeAsFileTime(&utc);
+  const unsigned long long value = fileTimeValue(utc);
   SYSTEMTIME t{};
-  GetLocalTime(&t);
+  bool known = true;
+  if (const unsigned long long minute = value / kFileTimeUnitsPerMinute; minute != biasMinute_) {
+    FILETIME local{};
+    known = FileTimeToLocalFileTime(&utc, &local) != FALSE;
+    if (known) {
+      bias_ = static_cast<long long>(fileTimeValue(local) - value);
+      biasMinute_ = minute;
+    }
+  }
+  const unsigned long long localValue = value + static_cast<unsigned long long>(bias_);
+  const FILETIME local{static_cast<DWORD>(localValue), static_cast<DWORD>(localValue >> 32)};
+  if (!known || !FileTimeToSystemTime(&local, &t)) GetLocalTime(&t);
   return DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 

@@ -10,7 +10,12 @@ namespace tavo::win32 {
 
 class Win32Clock : public Clock {
  public:
-  DateTime now() override;  // GetLocalTime
+  DateTime now() override;  // what GetLocalTime says
+
+ private:
+  // Local minus system time in 100 ns units, as of the system minute below.
+  long long bias_ = 0;
+  unsigned long long biasMinute_ = ~0ull;
 };
 
 class Win32Sound : public Sound {
