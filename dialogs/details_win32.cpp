@@ -9,6 +9,7 @@
 #include "dialogs/browse_win32.h"
 #include "dialogs/details.h"
 #include "dialogs/dialogs_win32.h"
+#include "main/main_window.h"
 #include "platform/win32/wide_win32.h"
 
 namespace tavo::win32 {
@@ -88,7 +89,7 @@ class DetailsView : public Form {
 
  protected:
   bool onKeyDown(unsigned vk, int shift) override {
-    if (vk != VK_F1 || shift != 0) return false;
+    if (!isHelpKey(static_cast<int>(vk), shift)) return false;
     event(details::kSetLocation, [&] {
       if (context_.showHelp) context_.showHelp();
     });

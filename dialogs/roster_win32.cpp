@@ -7,6 +7,7 @@
 
 #include "base/error.h"
 #include "dialogs/dialogs_win32.h"
+#include "main/main_window.h"
 #include "dialogs/roster.h"
 #include "platform/win32/wide_win32.h"
 
@@ -70,7 +71,7 @@ class RosterView : public Form, public RosterWindow {
 
  protected:
   bool onKeyDown(unsigned vk, int shift) override {
-    if (vk != VK_F1 || shift != 0) return false;
+    if (!isHelpKey(static_cast<int>(vk), shift)) return false;
     event(roster::kButtonLocation, [&] {
       if (context_.showHelp) context_.showHelp();
     });

@@ -8,6 +8,7 @@ Every wait has a deadline.
 
 import os
 import queue
+import re
 import shutil
 import subprocess
 import tempfile
@@ -19,6 +20,8 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 BUILD = Path(os.environ.get("TAVO_BUILD", ROOT / "build" / "win64"))
 TAVO_EXE = Path(os.environ.get("TAVO_EXE", BUILD / "Tavo.exe"))
+# The help page as Wine's shell trace writes it: a DOS path, backslashes doubled.
+HELP_PAGE = "Z:" + str(TAVO_EXE.parent / "TavoHELP" / "index.html").replace("/", "\\\\")
 PROBE_EXE = Path(os.environ.get("TAVO_PROBE", BUILD / "tavo_probe.exe"))
 OUT = Path(os.environ.get("TAVO_E2E_OUT", ROOT / "out" / "e2e"))
 WORK = Path(os.environ.get("TAVO_E2E_WORK", ROOT / "build" / "e2e"))
@@ -489,6 +492,15 @@ class ScenarioCase(unittest.TestCase):
 
     def window(self, title, cls="ProbeWindow"):
         return self.probe.create(cls, title)
+
+    def wine_log(self):
+        """What Wine wrote so far for this scenario's programs, trace channels included."""
+        self.s.log.flush()
+        return (self.s.dir / "wine.log").read_text(encoding="utf-8", errors="replace")
+
+    def shell_opened(self):
+        """Files handed to the shell's "open" so far (Tavo started with WINEDEBUG=trace+exec)."""
+        return re.findall(r'SHELL_execute mask=.* verb=L"open" file=L"(.*?)"', self.wine_log())
 
     def bring(self, hwnd):
         self.probe.front(hwnd)

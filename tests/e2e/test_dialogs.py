@@ -6,7 +6,7 @@ import re
 import subprocess
 import time
 
-from harness import BUILD, Run, ScenarioCase, wait_until
+from harness import BUILD, HELP_PAGE, Run, ScenarioCase, wait_until
 
 WAVMEND_EXE = BUILD / "Wavmend.exe"
 DETAILS_ID = 115  # cmdToSet(1) "詳細(&S)" of the main window
@@ -126,6 +126,21 @@ class Dialogs(ScenarioCase):
         wait_until(lambda: self.probe.find("TavoDetails", "") == 0, 10, 0.1, "the dialog to close")
         expected = {"TimeFuru": "0", "TimeFuruCount": "10", "Alarm": "0", "AlarmTime": "12:00"}
         self.assertEqual({k: self.stored(k) for k in expected}, expected)
+
+    def test_f1_in_both_dialogs_opens_the_help_page(self):
+        self.main = self.s.start_tavo(env={"WINEDEBUG": "trace+exec"})
+        self.assertEqual(self.s.tavo_command(), 0)
+        for button, cls in ((DETAILS_ID, "TavoDetails"), (ROSTER_ID, "TavoRoster")):
+            opened = len(self.shell_opened())
+            dialog = self.reopen(button, cls)
+            self.keys("ctrl+F1")  # only F1 alone is help
+            time.sleep(1)
+            self.assertEqual(len(self.shell_opened()), opened, cls)
+            self.keys("F1")
+            wait_until(lambda: len(self.shell_opened()) > opened, 10, 0.2, f"the help page from {cls}")
+            self.probe.call("close", dialog)
+            wait_until(lambda: self.probe.find(cls, "") == 0, 10, 0.1, f"{cls} to close")
+        self.assertEqual(self.shell_opened(), [HELP_PAGE] * 2)
 
     def test_chosen_chime_with_a_blank_is_stored_quoted(self):
         folder = self.s.prefix / "drive_c" / "My Sounds"

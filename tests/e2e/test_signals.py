@@ -48,10 +48,6 @@ class Signals(ScenarioCase):
         wait_until(check, timeout, 0.1, what)
         return last[0]
 
-    def wine_log(self):
-        self.s.log.flush()
-        return (self.s.dir / "wine.log").read_text(encoding="utf-8", errors="replace")
-
     def drive_c(self, *parts):
         return self.s.prefix.joinpath("drive_c", *parts)
 
