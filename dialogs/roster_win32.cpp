@@ -7,8 +7,8 @@
 
 #include "base/error.h"
 #include "dialogs/dialogs_win32.h"
-#include "main/main_window.h"
 #include "dialogs/roster.h"
+#include "main/main_window.h"
 #include "platform/win32/wide_win32.h"
 
 namespace tavo::win32 {
