@@ -14,10 +14,6 @@ namespace tavo {
 
 namespace {
 
-constexpr std::u16string_view kTickLocation = u"frmMain!tmrMain_Timer";
-
-constexpr int kMaxBackoffTicks = 16;
-
 // The standard dialog class, and the spell checker's dialog that, while it
 // exists, keeps the clock out of every window of that class.
 constexpr std::u16string_view kDialogClass = u"#32770";
@@ -97,7 +93,7 @@ void CaptionCycle::tmrMain_Timer() {
     if (const auto nul = clockText_.find(u'\0'); nul != std::u16string::npos) clockText_.resize(nul);
   });
   scope.step([&] { foregroundWindow_ = desktop_.foregroundWindow(); });
-  if (!owedTitles_.empty()) scope.step([&] { retryOwedTitles(); });
+  if (!owedTitles_.empty()) scope.step([&] { owedTitles_.retry(desktop_, foregroundWindow_); });
 
   // The alarm check runs once per change of hour and minute, on whichever
   // path the tick takes; a change of window on the alarm minute must not
@@ -174,7 +170,7 @@ void CaptionCycle::MakeCap() {
     placedClock_ = clockText_;
   });
   scope.step([&] {
-    if (writeTitle(foregroundWindow_, workCaption_)) {
+    if (writeTitle(desktop_, foregroundWindow_, workCaption_)) {
       clockOwed_ = false;
       return;
     }
@@ -243,60 +239,22 @@ void CaptionCycle::RestoreCap(WindowHandle previous) {
   std::u16string title;
   GetCap(previous, title);
   if (!contains(title, placedClock_) && !contains(title, clockText_)) return;
-  if (!writeTitle(previous, baseTitle_) && desktop_.windowTitle(previous)) oweTitle(previous, title);
+  if (!writeTitle(desktop_, previous, baseTitle_) && desktop_.windowTitle(previous)) oweTitle(previous, title);
 }
 
 void CaptionCycle::oweTitle(WindowHandle w, const std::u16string& carried) {
-  std::erase_if(owedTitles_, [&](const OwedTitle& o) { return o.window == w; });
-  if (owedTitles_.size() >= kMaxOwedTitles) owedTitles_.erase(owedTitles_.begin());
-  OwedTitle owed{w, baseTitle_, std::u16string(beforeNul(carried)),
-                 contains(carried, placedClock_) ? placedClock_ : clockText_, Backoff{}};
-  owedTitles_.push_back(std::move(owed));
+  owedTitles_.owe(OwedTitle{w, baseTitle_, std::u16string(beforeNul(carried)),
+                            contains(carried, placedClock_) ? placedClock_ : clockText_, Backoff{}});
 }
 
 // The window comes back to the front still carrying the clock it had: its own
 // title is the one it is owed, and the clock in it is the one to replace.
 void CaptionCycle::adoptOwedTitle() {
-  const auto it = std::find_if(owedTitles_.begin(), owedTitles_.end(),
-                               [&](const OwedTitle& o) { return o.window == foregroundWindow_; });
-  if (it == owedTitles_.end()) return;
-  if (beforeNul(workCaption_) == it->carried) {
-    baseTitle_ = it->own;
-    placedClock_ = it->clock;
+  auto owed = owedTitles_.take(foregroundWindow_);
+  if (owed && beforeNul(workCaption_) == owed->carried) {
+    baseTitle_ = std::move(owed->own);
+    placedClock_ = std::move(owed->clock);
   }
-  owedTitles_.erase(it);
-}
-
-void CaptionCycle::retryOwedTitles() {
-  for (auto it = owedTitles_.begin(); it != owedTitles_.end();) {
-    OwedTitle& o = *it;
-    // The foreground window is the tick's own business (adoptOwedTitle).
-    if (o.window == foregroundWindow_ || !o.backoff.due()) {
-      ++it;
-      continue;
-    }
-    const auto now = desktop_.windowTitle(o.window);
-    // Gone, or its program put up a title of its own meanwhile: nothing owed.
-    if (!now || *now != o.carried || writeTitle(o.window, o.own)) {
-      it = owedTitles_.erase(it);
-      continue;
-    }
-    o.backoff.failed();
-    ++it;
-  }
-}
-
-bool CaptionCycle::Backoff::due() {
-  if (wait > 0) {
-    --wait;
-    return false;
-  }
-  return true;
-}
-
-void CaptionCycle::Backoff::failed() {
-  wait = step;
-  step = std::min(step * 2, kMaxBackoffTicks);
 }
 
 std::u16string CaptionCycle::GetForegroundCN() {
@@ -327,15 +285,6 @@ std::uint8_t CaptionCycle::ChkWList(std::u16string_view className) {
     }
   });
   return result;
-}
-
-bool CaptionCycle::writeTitle(WindowHandle w, std::u16string_view title) {
-  if (w == 0) return true;  // nothing to write to, nothing owed
-  // The system would stop at the first NUL anyway; the port wants none.
-  const std::u16string_view text = beforeNul(title);
-  desktop_.setWindowTitle(w, text);
-  const auto now = desktop_.windowTitle(w);
-  return now && *now == text;
 }
 
 std::u16string GetStdFormat(Settings& settings, int taste) {

@@ -5,15 +5,18 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "base/report.h"
 #include "format/xxformat.h"
 #include "main/app_state.h"
+#include "main/owed_titles.h"
 #include "platform/ports.h"
 #include "settings/store.h"
 
 namespace tavo {
+
+// Where a tick reports what goes wrong in it.
+inline constexpr std::u16string_view kTickLocation = u"frmMain!tmrMain_Timer";
 
 // The hourly time signal and the alarm, built elsewhere; the cycle only
 // decides when to call them.
@@ -52,31 +55,8 @@ class CaptionCycle {
   std::u16string GetForegroundCN();
   std::uint8_t ChkTARO(std::u16string_view className);
   std::uint8_t ChkWList(std::u16string_view className);
-  // Writes a title and tells whether the window took it: a program that is
-  // not answering drops the write.
-  bool writeTitle(WindowHandle w, std::u16string_view title);
   void oweTitle(WindowHandle w, const std::u16string& carried);
   void adoptOwedTitle();
-  void retryOwedTitles();
-
-  // Ticks to wait before trying again a window that did not take a title:
-  // 1, 2, 4 ... 16. A stopped program then costs a write timeout now and
-  // then instead of on every tick.
-  struct Backoff {
-    int wait = 1, step = 2;
-    bool due();
-    void failed();
-  };
-  // A window that lost the front while its program was not answering: it
-  // still carries the clock, and gets its own title once it answers again.
-  struct OwedTitle {
-    WindowHandle window = 0;
-    std::u16string own;      // its own title, as baseTitle held it
-    std::u16string carried;  // its title as it stands, clock included, without NUL
-    std::u16string clock;    // the clock text in it
-    Backoff backoff;
-  };
-  static constexpr std::size_t kMaxOwedTitles = 16;
 
   AppState& state_;
   Desktop& desktop_;
@@ -98,7 +78,7 @@ class CaptionCycle {
   std::uint8_t clockWithheld_ = 0;
   bool clockOwed_ = false;  // the foreground window did not take the last write
   Backoff clockBackoff_;
-  std::vector<OwedTitle> owedTitles_;
+  OwedTitles owedTitles_;
   int tickDepth_ = 0;  // ticks in progress, nested ones included
 };
 

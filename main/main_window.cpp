@@ -130,23 +130,17 @@ MainWindow::MainWindow(MainView& view, AppState& state, Settings& settings, Repo
       shell_(shell),
       cycle_(cycle) {}
 
-bool MainWindow::start(std::u16string_view commandText, Desktop& desktop, OtherInstance& other) {
-  if (!handOver(decideStart(commandText, host_, desktop), desktop, other)) return false;
-  Form_Load();
-  return true;
-}
-
 void MainWindow::Form_Load() {
   Scope scope(reporter_, kStartupLocation);
   scope.step([&] { view_.setCaption(kMainCaption); });
-  LoadMainSet(kStartupLocation);
+  const MainSet stored = LoadMainSet(kStartupLocation);
   LoadAlarmSet(settings_, state_, scope);
   scope.step([&] { LoadWList(settings_, state_); });
   state_.plugInFlags = GetPlugIn(settings_, scope);
   if (state_.plugInFlags.tavoXX == 0) {
-    // The taste the window shows, so the clock and the option agree even
-    // when the stored taste named no option.
-    if (auto pattern = standardPattern(settings_, choices_.taste, scope)) state_.clockPattern = std::move(*pattern);
+    // The taste as stored, even one that names no option: a taste of 2 is
+    // how a companion program or a user asks for the time without a date.
+    if (auto pattern = standardPattern(settings_, stored.storedTaste, scope)) state_.clockPattern = std::move(*pattern);
   } else {
     scope.step([&] { state_.clockPattern = GetXXF(settings_, reporter_); });
     choices_.tasteEnabled = false;
@@ -154,7 +148,7 @@ void MainWindow::Form_Load() {
   }
 }
 
-void MainWindow::LoadMainSet(std::u16string_view location) {
+MainSet MainWindow::LoadMainSet(std::u16string_view location) {
   Scope scope(reporter_, location);
   const MainSet stored = readMainSet(settings_, scope);
   state_.clockRight = stored.clockRight;
@@ -168,6 +162,7 @@ void MainWindow::LoadMainSet(std::u16string_view location) {
   // until the user clicks the box.
   choices_.right = stored.clockRight == 1;
   scope.step([&] { view_.showChoices(choices_); });
+  return stored;
 }
 
 void MainWindow::SaveMainSet(Scope& scope) {

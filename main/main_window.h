@@ -10,6 +10,7 @@
 #include "base/report.h"
 #include "main/app_state.h"
 #include "main/cycle.h"
+#include "main/startup.h"
 #include "platform/ports.h"
 #include "settings/store.h"
 
@@ -25,9 +26,8 @@ inline constexpr std::u16string_view kMainWindowMark = u"Tavo.MainWindow";
 inline constexpr std::u16string_view kResizeLocation = u"frmMain_Resize";
 inline constexpr std::u16string_view kUnloadLocation = u"frmMain_Unload";
 inline constexpr std::u16string_view kToSetLocation = u"frmMain!cmdToSet.Click";
-// The buttons have no handler of their own in the original design; an error
-// under them (a store that cannot be written, a stored value that is no
-// number) is reported here and the click carries on.
+// The five buttons share one place for their errors (a store that cannot be
+// written, a stored value that is no number): reported, and the click goes on.
 inline constexpr std::u16string_view kMainButtonLocation = u"frmMain!cmdMain.Click";
 
 inline constexpr std::u16string_view kAboutTitle = u"Tavo のバージョン情報";
@@ -168,12 +168,6 @@ class MainWindow {
   void optTaste_Click(int index);
   void chkRight_Click(bool ticked);
 
-  // The whole start-up: the hand-over, then, for the first instance only,
-  // Form_Load. False when this instance must end now; it has then read and
-  // written no setting. The view creates the window hidden and parked
-  // before, and shows, minimises and hides it after a true answer.
-  bool start(std::u16string_view commandText, Desktop& desktop, OtherInstance& other);
-
   const MainChoices& choices() const { return choices_; }
   int timerInterval() const { return timerInterval_; }  // what tmrMain runs at
 
@@ -183,7 +177,7 @@ class MainWindow {
   // Reads ClockRight, CheckInterval and UserTaste into memory and the
   // controls; each bad value is reported under `location` and replaced by
   // its default.
-  void LoadMainSet(std::u16string_view location);
+  MainSet LoadMainSet(std::u16string_view location);
   void SaveMainSet(Scope& scope);
   void about(Scope& scope);
 

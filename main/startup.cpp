@@ -3,7 +3,6 @@
 #include <optional>
 #include <utility>
 
-#include "format/xxformat.h"
 #include "main/cycle.h"
 #include "settings/convert.h"
 #include "settings/keys.h"
@@ -89,11 +88,7 @@ std::int16_t normalizedInterval(std::int16_t stored) {
   return stored == 50 || stored == 250 || stored == 1000 ? stored : std::int16_t{250};
 }
 
-void LoadMainSet(Settings& settings, AppState& state) { loadMain(settings, state, nullptr); }
-
 void LoadAlarmSet(Settings& settings, AppState& state) { loadAlarm(settings, state, nullptr); }
-
-PlugInFlags GetPlugIn(Settings& settings) { return plugIn(settings, nullptr); }
 
 MainSet readMainSet(Settings& settings, Scope& tolerant) {
   MainSet m;
@@ -103,6 +98,7 @@ MainSet readMainSet(Settings& settings, Scope& tolerant) {
   m.checkInterval = state.checkInterval;
   tolerant.step([&] {
     const std::int16_t taste = readInteger(settings, keys::kUserTaste);
+    if (taste >= 0 && taste <= 255) m.storedTaste = taste;
     if (taste != 0 && taste != 1) raise(err::kSubscript);
     m.taste = taste;
   });
@@ -119,22 +115,6 @@ std::optional<std::u16string> standardPattern(Settings& settings, int taste, Sco
   std::optional<std::u16string> pattern;
   tolerant.step([&] { pattern = GetStdFormat(view, taste); });
   return pattern;
-}
-
-void loadAtStartup(Settings& settings, AppState& state, Reporter& reporter) {
-  Scope scope(reporter, kStartupLocation);
-  loadMain(settings, state, &scope);
-  // Each alarm value on its own: one bad value must not leave the separator
-  // at zero or the alarm time empty for the whole session.
-  loadAlarm(settings, state, &scope);
-  scope.step([&] { LoadWList(settings, state); });
-  state.plugInFlags = plugIn(settings, &scope);
-  if (state.plugInFlags.tavoXX != 0) {
-    state.clockPattern = GetXXF(settings, reporter);
-    return;
-  }
-  auto taste = readOr(&scope, [&] { return readByte(settings, keys::kUserTaste); }, toByte(keys::kUserTaste.fallback));
-  if (auto pattern = standardPattern(settings, taste, scope)) state.clockPattern = std::move(*pattern);
 }
 
 }  // namespace tavo

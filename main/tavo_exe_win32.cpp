@@ -3,24 +3,18 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <exception>
 #include <string>
-#include <utility>
 
 #include "base/report.h"
 #include "dialogs/dialogs_win32.h"
-#include "main/app_state.h"
-#include "main/cycle.h"
-#include "main/main_window.h"
+#include "main/app.h"
 #include "main/main_window_win32.h"
-#include "main/signals.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/ports_win32.h"
 #include "platform/win32/registry_store_win32.h"
 #include "platform/win32/system_resources_win32.h"
 #include "platform/win32/view_win32.h"
 #include "platform/win32/wide_win32.h"
-#include "settings/store.h"
 
 namespace tavo {
 namespace {
@@ -46,44 +40,31 @@ class Win32OtherInstance : public OtherInstance {
   void showNormal(WindowHandle w) override { ShowWindow(reinterpret_cast<HWND>(w), SW_SHOWNORMAL); }
 };
 
+// The Win32 ports, the application wired on them, and its main window.
 class TavoApp {
  public:
-  TavoApp()
-      : settings_(store_),
-        boxes_(prompt_),
-        reporter_(boxes_, buildVersion()),
-        signals_(state_, settings_, reporter_, SignalPorts{desktop_, clock_, sound_, shell_, pump_, flashTimer_}),
-        cycle_(state_, desktop_, clock_, resources_, reporter_, signals_),
-        view_(reporter_),
-        main_(view_, state_, settings_, reporter_, host_, sound_, shell_, cycle_) {
-    signals_.follow(cycle_);
-  }
-
   int run(HINSTANCE instance, std::u16string_view commandText) {
     // Before anything else, and before any setting is read: a second Tavo
     // hands over to the first and ends.
     Win32OtherInstance other;
-    if (!handOver(decideStart(commandText, host_, desktop_), desktop_, other)) return 0;
+    if (!app_.handOver(commandText, other)) return 0;
 
     if (!view_.create(instance)) return 1;
-    view_.attach(main_);
+    view_.attach(app_.mainWindow());
     view_.openSettingsDialogHook = [this, instance](int index) {
-      const win32::DialogContext context{instance, view_.hwnd(), settings_, state_, reporter_, desktop_, prompt_,
-                                         [this] { main_.ShowHelp(); }};
+      const win32::DialogContext context{instance,       view_.hwnd(),   app_.settings(), app_.state(),
+                                         app_.reporter(), desktop_,      prompt_,
+                                         [this] { app_.mainWindow().ShowHelp(); }};
       index == 0 ? win32::openRosterDialog(context) : win32::openDetailsDialog(context);
     };
     const auto window = reinterpret_cast<WindowHandle>(view_.hwnd());
     shell_.setOwner(window);
     prompt_.setOwner(window);
-    view_.setTimerHandler(win32::kMainTimerId, [this] {
-      guarded(u"frmMain!tmrMain_Timer", [&] { cycle_.tmrMain_Timer(); });
-    });
-    view_.setTimerHandler(kFlashTimerId, [this] {
-      guarded(kFlashTickLocation, [&] { signals_.tmrFlash_Timer(); });
-    });
+    view_.setTimerHandler(win32::kMainTimerId, [this] { app_.tick(); });
+    view_.setTimerHandler(kFlashTimerId, [this] { app_.flashTick(); });
 
     view_.park();
-    main_.Form_Load();  // caption, settings, pattern; starts tmrMain
+    app_.load();  // caption, settings, pattern; starts tmrMain
     view_.settle();
 
     MSG msg;
@@ -92,17 +73,8 @@ class TavoApp {
   }
 
  private:
-  // No exception may unwind through the window procedure into the system.
-  template <class F>
-  void guarded(std::u16string_view location, F&& f) {
-    Scope(reporter_, location).step(std::forward<F>(f));
-  }
-
   win32::RegistryStore store_;
-  Settings settings_;
   win32::Win32Prompt prompt_;
-  Boxes boxes_;
-  Reporter reporter_;
   win32::Win32Host host_;
   win32::Win32Desktop desktop_;
   win32::Win32Clock clock_;
@@ -110,12 +82,12 @@ class TavoApp {
   win32::Win32Shell shell_;
   win32::Win32SystemResources resources_;
   win32::Win32Pump pump_;
+  // The view is made after the application, whose reporter it uses; both
+  // only keep references to each other until the window exists.
   ViewFlashTimer flashTimer_{view_};
-  AppState state_;
-  Signals signals_;
-  CaptionCycle cycle_;
-  win32::MainWindowView view_;
-  MainWindow main_;
+  Application app_{AppPorts{store_, prompt_, host_, desktop_, clock_, sound_, shell_, resources_, pump_, flashTimer_},
+                   view_};
+  win32::MainWindowView view_{app_.reporter()};
 };
 
 }  // namespace

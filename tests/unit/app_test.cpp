@@ -1,21 +1,44 @@
-// The main window's logic against the fakes: the hand-over to a running
-// Tavo, the choices and the store, the buttons, keys, resizing and the order
-// of unloading.
-#include "main/main_window.h"
+// Tavo's start-up and main window on the composition Tavo.exe runs, built
+// on the fakes: the hand-over to a running Tavo, what is loaded and in which
+// order, the choices and the store, the buttons, keys, resizing and unloading.
+#include "main/app.h"
 
 #include <gtest/gtest.h>
 
 #include "base/text.h"
-#include "main/startup.h"
 #include "main_window_fakes.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_prompt.h"
-#include "platform/fake/recording_signals.h"
+#include "platform/fake/fake_pump.h"
 #include "settings/keys.h"
 #include "settings/memory_store.h"
 
 namespace tavo {
 namespace {
+
+// Logs the keys read, and the title of a watched window at each write.
+class LoggingStore : public MemoryStore {
+ public:
+  std::optional<std::u16string> read(std::u16string_view app, std::u16string_view section,
+                                     std::u16string_view key) override {
+    reads.emplace_back(key);
+    return MemoryStore::read(app, section, key);
+  }
+  void write(std::u16string_view app, std::u16string_view section, std::u16string_view key,
+             std::u16string_view value) override {
+    if (desktop) titles.push_back(desktop->title(watched));
+    MemoryStore::write(app, section, key, value);
+  }
+  std::vector<std::u16string> reads, titles;
+  fake::FakeDesktop* desktop = nullptr;
+  WindowHandle watched = 0;
+};
+
+class NoFlashTimer : public FlashTimer {
+ public:
+  void enable() override {}
+  void disable() override {}
+};
 
 class MainWindowTest : public ::testing::Test, public OtherInstance {
  protected:
@@ -29,34 +52,34 @@ class MainWindowTest : public ::testing::Test, public OtherInstance {
   std::u16string stored(const KeyDef& key) { return settings.get(key.section, key.name, u"(none)"); }
   // After start-up, with nothing written or shown yet.
   void loaded() {
-    window.Form_Load();
+    app.load();
     store.writeCount = 0;
     view.log.clear();
   }
   bool reported(std::u16string_view location, int number) const {
-    const auto head = u"エラー番号:" + decimal(number) + u"\r\n場所:" + std::u16string(location) + u"1.70.0001\r\n";
+    const auto head = u"エラー番号:" + decimal(number) + u"\r\n場所:" + std::u16string(location) +
+                      versionText(buildVersion()) + u"\r\n";
     for (const auto& box : prompt.shown)
       if (box.text.starts_with(head)) return true;
     return false;
   }
 
-  MemoryStore store;
-  Settings settings{store};
+  LoggingStore store;
   fake::FakePrompt prompt;
-  Boxes boxes{prompt};
-  Reporter reporter{boxes, Version{1, 70, 1}};
   fake::FakeDesktop desktop;
   fake::FakeClock clock;
   fake::FakeResources resources;
-  fake::RecordingSignals signals;
-  AppState state;
-  CaptionCycle cycle{state, desktop, clock, resources, reporter, signals};
+  fake::FakePump pump;
   fake::LaunchLog launches;
   fake::LogSound sound{launches};
   fake::LogShell shell{launches};
   fake::FakeHost host;
+  NoFlashTimer flash;
   fake::FakeMainView view;
-  MainWindow window{view, state, settings, reporter, host, sound, shell, cycle};
+  Application app{AppPorts{store, prompt, host, desktop, clock, sound, shell, resources, pump, flash}, view};
+  Settings& settings = app.settings();
+  AppState& state = app.state();
+  MainWindow& window = app.mainWindow();
   std::vector<std::u16string> handedOver;
 };
 
@@ -65,22 +88,105 @@ TEST_F(MainWindowTest, SecondStartHandsOverToTheFirstAndTouchesNoSetting) {
   const WindowHandle first = desktop.open(u"ThunderRT6FormDC", u"Tavo", false);
   desktop.open(u"Notepad", u"memo");
   host.another = true;
-  EXPECT_FALSE(window.start(u"", desktop, *this));
+  EXPECT_FALSE(app.handOver(u"", *this));
   EXPECT_EQ(desktop.foregroundWindow(), first);
   // In front, the first one's title carries the clock: found by its mark.
   desktop.rename(first, u"21:05 = Tavo");
   desktop.markWindow(first, std::u16string(kMainWindowMark));
-  EXPECT_FALSE(window.start(u" /X ", desktop, *this));
+  EXPECT_FALSE(app.handOver(u" /X ", *this));
   const std::u16string id = decimal(static_cast<long>(first));
   EXPECT_EQ(handedOver, (std::vector<std::u16string>{u"show " + id, u"close " + id}));
 
   host.another = false;
-  EXPECT_FALSE(window.start(u"/x", desktop, *this));
+  EXPECT_FALSE(app.handOver(u"/x", *this));
   EXPECT_EQ(store.readCount + store.writeCount, 0);
   EXPECT_TRUE(view.log.empty());
-  EXPECT_TRUE(window.start(u"/W", desktop, *this));
+  EXPECT_TRUE(app.handOver(u"/W", *this));
+  EXPECT_EQ(store.readCount, 0);
+  app.load();
   EXPECT_GT(store.readCount, 0);
   EXPECT_EQ(store.writeCount, 0);
+}
+
+constexpr std::u16string_view kTaste0 = u"%h:nn%,%mmm%,%d%", kTaste1 = u"%h:nn%,%m%/%d%";
+
+// The order Tavo.exe loads its settings in: a value read later may depend on
+// one read before (the pattern on the plug-in flags and the taste).
+TEST_F(MainWindowTest, StartUpReadsInTheProgramsOrder) {
+  set(keys::kUserTaste, u"2");
+  clock.time = DateTime{2026, 12, 7, 20, 0, 0};
+  store.reads.clear();
+  const int writes = store.writeCount;
+  ASSERT_TRUE(app.handOver(u"", *this));
+  EXPECT_TRUE(store.reads.empty());
+  app.load();
+  const std::vector<std::u16string> order = {
+      u"ClockRight", u"CheckInterval", u"UserTaste", u"Alarm",      u"EqualSeparate", u"AlarmMessage",
+      u"AlarmTime",  u"WindowList0",   u"Hideout",   u"TavoTT",     u"TavoXX",        u"TavoCt",
+      u"24h",        u"ShowSecond",    u"ShowYear"};  // taste 2 has no date fields to read
+  EXPECT_EQ(store.reads, order);
+  EXPECT_EQ(store.writeCount, writes) << "start-up writes nothing";
+  // The stored taste 2 gives the time alone, and one report.
+  desktop.open(u"Hold", u"Hold A");
+  app.tick();
+  EXPECT_EQ(desktop.title(desktop.foregroundWindow()), u"20:00 = Hold A");
+  EXPECT_EQ(prompt.shown.size(), 1u);
+  EXPECT_TRUE(reported(kStartupLocation, err::kSubscript));
+}
+
+// Bad values take their defaults one by one and the rest still loads; a
+// store that cannot be read at all still gives a running Tavo.
+TEST_F(MainWindowTest, BadStoredValuesFallBackAlone) {
+  set(keys::kClockRight, u"right");
+  set(keys::kAlarm, u"256");
+  set(keys::kEqualSeparate, u"0");
+  set(keys::kAlarmTime, u"06:18");
+  set(keys::kTavoCt, u"1");
+  set(keys::kShowSecond, u"yes");
+  set(keys::kShowYear, u"1");
+  set(keys::k24h, u"01");
+  settings.save(kSectionMain, windowListKey(0), u"Notepad");
+  app.load();
+  EXPECT_EQ(state.clockRight, 0);
+  EXPECT_EQ(state.alarmOn, 0);
+  EXPECT_EQ(state.equalSeparate, 0) << "values after the bad one are still read";
+  EXPECT_EQ(state.alarmTime, u"06:18");
+  EXPECT_EQ(state.alarmMessage, u"時間だよ(^^)");
+  EXPECT_EQ(state.plugInFlags.tavoCt, 1);
+  EXPECT_EQ(state.roster, std::vector<std::u16string>{u"Notepad"});
+  EXPECT_EQ(state.clockPattern, u"%h:nn%,%yy%,%mmm%,%d%");
+  EXPECT_EQ(prompt.shown.size(), 2u);  // the second type mismatch reads alike: shown once
+  EXPECT_TRUE(reported(kStartupLocation, err::kTypeMismatch) && reported(kStartupLocation, err::kOverflow));
+}
+
+TEST_F(MainWindowTest, UnreadableStoreStillStartsOnDefaults) {
+  store.failReads = true;
+  app.load();
+  EXPECT_EQ(state.checkInterval, 250);
+  EXPECT_EQ(state.equalSeparate, 1);
+  EXPECT_EQ(state.alarmTime, u"17:57");
+  EXPECT_EQ(state.clockPattern, kTaste0);
+  EXPECT_EQ(prompt.shown.size(), 1u);
+  EXPECT_TRUE(reported(kStartupLocation, err::kStore));
+}
+
+TEST_F(MainWindowTest, ClockPatternChoice) {
+  struct Case {
+    std::u16string_view tavoXX, taste, xxFormat, pattern;
+  };
+  const Case cases[] = {
+      {u"0", u"1", u"%h%", kTaste1},   {u"0", u"taste", u"", kTaste0}, {u"1", u"1", u"[%h%]", u"[%h%]"},
+      {u"2", u"0", u"[%h%]", u"[%h%]"},  // any non-zero TavoXX
+      {u"1", u"0", u"", u""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(utf8(c.tavoXX) + " " + utf8(c.taste) + " " + utf8(c.xxFormat));
+    set(keys::kTavoXX, c.tavoXX);
+    set(keys::kUserTaste, c.taste);
+    set(keys::kXXFormat, c.xxFormat);
+    app.load();
+    EXPECT_EQ(state.clockPattern, c.pattern);
+  }
 }
 
 TEST_F(MainWindowTest, LoadSelectsTheStoredChoices) {
@@ -90,16 +196,18 @@ TEST_F(MainWindowTest, LoadSelectsTheStoredChoices) {
     int timer;
     int clockRight;
     int report;  // error number reported under frmMain_Load, 0 for none
+    std::u16string_view pattern;
   };
   const Case cases[] = {
-      {u"", u"", u"", {1, 0, true, false}, 250, 0, 0},  // nothing stored
-      {u"50", u"1", u"1", {0, 1, true, true}, 50, 1, 0},
-      {u"1000", u"0", u"0", {2, 0, true, false}, 1000, 0, 0},
+      {u"", u"", u"", {1, 0, true, false}, 250, 0, 0, kTaste0},  // nothing stored
+      {u"50", u"1", u"1", {0, 1, true, true}, 50, 1, 0, kTaste1},
+      {u"1000", u"0", u"0", {2, 0, true, false}, 1000, 0, 0, kTaste0},
       // Unknown interval: the default. A right of 2 stays: titles get no clock.
-      {u"100", u"2", u"0", {1, 0, true, false}, 250, 2, 0},
-      {u"fast", u"1", u"1", {1, 1, true, true}, 250, 1, err::kTypeMismatch},
-      {u"50", u"300", u"1", {0, 1, true, false}, 50, 0, err::kOverflow},
-      {u"50", u"1", u"2", {0, 0, true, true}, 50, 1, err::kSubscript},  // a taste that names no option
+      {u"100", u"2", u"0", {1, 0, true, false}, 250, 2, 0, kTaste0},
+      {u"fast", u"1", u"1", {1, 1, true, true}, 250, 1, err::kTypeMismatch, kTaste1},
+      {u"50", u"300", u"1", {0, 1, true, false}, 50, 0, err::kOverflow, kTaste1},
+      // A taste that names no option: reported, shown as 0, in force as stored.
+      {u"50", u"1", u"2", {0, 0, true, true}, 50, 1, err::kSubscript, u"%h:nn%"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(utf8(c.interval) + " " + utf8(c.right) + " " + utf8(c.taste));
@@ -115,7 +223,7 @@ TEST_F(MainWindowTest, LoadSelectsTheStoredChoices) {
     EXPECT_EQ(state.checkInterval, c.timer);
     EXPECT_EQ(view.log, (std::vector<std::u16string>{u"caption Tavo", u"timer " + decimal(c.timer)}));
     EXPECT_EQ(state.clockRight, c.clockRight);
-    EXPECT_EQ(state.clockPattern, c.choices.taste == 0 ? u"%h:nn%,%mmm%,%d%" : u"%h:nn%,%m%/%d%");
+    EXPECT_EQ(state.clockPattern, c.pattern);
     EXPECT_EQ(prompt.shown.size(), c.report ? 1u : 0u);
     EXPECT_TRUE(!c.report || reported(kStartupLocation, c.report));
   }
@@ -173,8 +281,8 @@ TEST_F(MainWindowTest, AboutLettersHTAfreshXCFromMemory) {
   set(keys::kTavoCt, u"2");   // this session still has 1
   window.cmdMain_Click(2);
   ASSERT_EQ(prompt.shown.size(), 2u);
-  EXPECT_TRUE(prompt.shown[0].text.starts_with(u"Tavo 1.70.0001\r\n"));
-  EXPECT_TRUE(prompt.shown[1].text.starts_with(u"Tavo 1.70.0001HXC\r\n"));
+  EXPECT_TRUE(prompt.shown[0].text.starts_with(u"Tavo " + versionText(buildVersion()) + u"\r\n"));
+  EXPECT_TRUE(prompt.shown[1].text.starts_with(u"Tavo " + versionText(buildVersion()) + u"HXC\r\n"));
   EXPECT_NE(prompt.shown[1].text.find(u"\r\n\r\n"), std::u16string::npos);
   EXPECT_EQ(prompt.shown[1].flags, mb::kIconInformation);
 }
@@ -234,19 +342,19 @@ class WatchingStore : public MemoryStore {
 };
 
 TEST_F(MainWindowTest, UnloadGivesTheTitleBackBeforeStoring) {
-  state.clockPattern = u"%h:nn%";
-  state.equalSeparate = 1;
+  loaded();
   const WindowHandle memo = desktop.open(u"Notepad", u"memo.txt - Notepad");
-  cycle.tmrMain_Timer();
+  app.tick();
   ASSERT_NE(desktop.title(memo), u"memo.txt - Notepad");
-  WatchingStore watching(desktop, memo);
-  Settings s(watching);
-  MainWindow w(view, state, s, reporter, host, sound, shell, cycle);
-  w.Form_Unload();
-  EXPECT_EQ(watching.titles, (std::vector<std::u16string>(2, u"memo.txt - Notepad")));
+  store.desktop = &desktop;
+  store.watched = memo;
+  window.Form_Unload();
+  EXPECT_EQ(store.titles, (std::vector<std::u16string>(2, u"memo.txt - Notepad")));
+  EXPECT_EQ(stored(keys::kTavoDirPath), u"C:\\Tavo\\");
+  EXPECT_EQ(stored(keys::kVersion), versionText(buildVersion()));
 
-  watching.failWrites = true;
-  w.Form_Unload();
+  store.failWrites = true;
+  window.Form_Unload();
   EXPECT_TRUE(reported(kUnloadLocation, err::kStore));
 }
 

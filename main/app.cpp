@@ -1,0 +1,29 @@
+#include "main/app.h"
+
+namespace tavo {
+
+Application::Application(const AppPorts& p, MainView& view)
+    : host_(p.host),
+      desktop_(p.desktop),
+      settings_(p.store),
+      boxes_(p.prompt),
+      reporter_(boxes_, buildVersion()),
+      signals_(state_, settings_, reporter_, SignalPorts{p.desktop, p.clock, p.sound, p.shell, p.pump, p.flashTimer}),
+      cycle_(state_, p.desktop, p.clock, p.resources, reporter_, signals_),
+      main_(view, state_, settings_, reporter_, p.host, p.sound, p.shell, cycle_) {
+  signals_.follow(cycle_);
+}
+
+bool Application::handOver(std::u16string_view commandText, OtherInstance& other) {
+  return tavo::handOver(decideStart(commandText, host_, desktop_), desktop_, other);
+}
+
+void Application::tick() {
+  Scope(reporter_, kTickLocation).step([&] { cycle_.tmrMain_Timer(); });
+}
+
+void Application::flashTick() {
+  Scope(reporter_, kFlashTickLocation).step([&] { signals_.tmrFlash_Timer(); });
+}
+
+}  // namespace tavo
