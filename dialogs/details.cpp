@@ -86,7 +86,12 @@ void DetailsDialog::LoadDetails() {
   setShow(kDate, flag(keys::kShowDate));
   setShow(kDay, flag(keys::kShowDay));
   setShow(kYear, flag(keys::kShowYear));
-  setShow(kEqual, state_.equalSeparate == 1 ? 1 : 0);
+  // A separator other than 0 or 1 shows unchecked but stays in force until
+  // the user clicks the box, as the main window does with its clock side.
+  if (state_.equalSeparate <= 1)
+    setShow(kEqual, state_.equalSeparate);
+  else
+    chkShow_[kEqual].value = 0;
 }
 
 void DetailsDialog::setShow(int index, std::uint8_t value) {

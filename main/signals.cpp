@@ -67,23 +67,31 @@ void Signals::ChkPika(std::uint8_t withheld) {
     hourlySignalDone_ = 0;
     return;
   }
+  if (hourlySignalDone_ != 0) return;
   // The flash tick's message is open (the main timer runs on under boxes
   // that no main tick opened): a signal now would stack its own boxes on it.
-  if (inFlashTick_) return;
-  if (hourlySignalDone_ != 0) return;
+  // It is held and given once the message is answered: late, not lost.
+  if (inFlashTick_) {
+    if (!heldPika_) heldPika_ = HeldPika{now.hour, withheld};
+    return;
+  }
+  givePika(scope, now.hour, withheld);
+}
+
+void Signals::givePika(Scope& scope, int hour, std::uint8_t withheld) {
   // Set before anything runs: strikes and shakes yield to the message loop,
   // and the checks of nested ticks must find the signal given.
   hourlySignalDone_ = 1;
 
   // A switch whose stored text is no number is reported and counts as on.
   const auto on = [&](const KeyDef& key) { return scope.test([&] { return readLong(settings_, key) == 1; }); };
-  if (on(keys::kTimePipo)) chime(scope, now.hour);
+  if (on(keys::kTimePipo)) chime(scope, hour);
   if (withheld == 0) {
     if (on(keys::kTimePika)) scope.step([&] { ports_.flashTimer.enable(); });
     if (on(keys::kTimeFuru))
       scope.step([&] { VibrateWindow(foreground(), readInteger(settings_, keys::kTimeFuruCount)); });
   }
-  if (state_.plugInFlags.tavoCt == 1) hourlyEntries(scope, now.hour);
+  if (state_.plugInFlags.tavoCt == 1) hourlyEntries(scope, hour);
 }
 
 void Signals::chime(Scope& scope, int hour) {
@@ -188,8 +196,8 @@ void Signals::tmrFlash_Timer() {
       ++flashCount_;
     }
   }
-  // Alarm checks held back while the message was open run now, in order and
-  // at the times they came: a late alarm rather than a lost one.
+  // Checks held back while the message was open run now, the alarm's in
+  // order and at the times they came: late rather than lost.
   while (!heldAlarmChecks_.empty() && !inAlarm_) {
     const DateTime t = heldAlarmChecks_.front();
     heldAlarmChecks_.erase(heldAlarmChecks_.begin());
@@ -197,6 +205,10 @@ void Signals::tmrFlash_Timer() {
       Raised busy(inAlarm_);
       checkAlarmAt(t);
     });
+  }
+  if (const auto held = std::exchange(heldPika_, std::nullopt)) {
+    Scope pika(reporter_, kPikaLocation);
+    givePika(pika, held->hour, held->withheld);
   }
 }
 

@@ -3,6 +3,7 @@
 // companion programs' hourly entries) and the daily alarm.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -64,6 +65,7 @@ class Signals : public TimeSignals {
   std::uint8_t alarmRepeatCount() const { return alarmRepeatCount_; }
 
  private:
+  void givePika(Scope& scope, int hour, std::uint8_t withheld);
   void chime(Scope& scope, int hour);
   void hourlyEntries(Scope& scope, int hour);
   void runEntry(Scope& scope, int hour, int entry);
@@ -87,6 +89,11 @@ class Signals : public TimeSignals {
   bool inAlarm_ = false;      // an alarm check is waiting for its box
   bool inFlashTick_ = false;  // a flash tick is waiting for its message
   std::vector<DateTime> heldAlarmChecks_;  // alarm checks that came while it waited
+  struct HeldPika {
+    int hour = 0;
+    std::uint8_t withheld = 0;
+  };
+  std::optional<HeldPika> heldPika_;  // the hourly check that came while it waited
 };
 
 }  // namespace tavo

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "dialogs/details.h"
 #include "main_window_fakes.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_prompt.h"
@@ -38,6 +39,11 @@ class NoFlashTimer : public FlashTimer {
  public:
   void enable() override {}
   void disable() override {}
+};
+
+class NoFiles : public FileOpenDialog {
+ public:
+  std::optional<std::u16string> choose(const BrowseRequest&, std::u16string_view) override { return std::nullopt; }
 };
 
 class MainWindowTest : public ::testing::Test, public OtherInstance {
@@ -361,6 +367,49 @@ TEST_F(MainWindowTest, UnloadGivesTheTitleBackBeforeStoring) {
 TEST_F(MainWindowTest, DialogErrorsAreReported) {
   window.cmdToSet_Click(1);
   EXPECT_TRUE(reported(kToSetLocation, err::kOutOfMemory));
+}
+
+// A separator other than 0 or 1 stays in force through the details dialog
+// until the user clicks its box, as the main window treats its clock side.
+TEST_F(MainWindowTest, DetailsDialogLeavesAnUnknownSeparatorAlone) {
+  set(keys::kEqualSeparate, u"2");
+  loaded();
+  NoFiles files;
+  DetailsDialog details(settings, state, app.reporter(), files);
+  details.open();
+  EXPECT_EQ(details.chkShow(details::kEqual).value, 0);
+  EXPECT_EQ(state.equalSeparate, 2);
+  details.cmdSet_Click(0);
+  EXPECT_EQ(stored(keys::kEqualSeparate), u"2");
+  details.open();
+  details.clickShow(details::kEqual);
+  EXPECT_EQ(state.equalSeparate, 1);
+}
+
+// An hourly check that comes while the flash limit's message is open is
+// held, like the alarm's, and given once the message is answered.
+TEST_F(MainWindowTest, HourlySignalWaitsForTheFlashLimitMessage) {
+  set(keys::kTimePipo, u"1");
+  set(keys::kWaveFilePath1, u"chime.wav");
+  set(keys::kFlashLimit, u"999");
+  loaded();
+  desktop.open(u"Doc", u"Doc");
+  clock.time = DateTime{2026, 12, 7, 9, 59, 0};
+  app.tick();
+  prompt.whileOpen = [&] {
+    for (int minute : {0, 0, 1}) {
+      clock.time.hour = 10;
+      clock.time.minute = minute;
+      app.tick();
+    }
+    EXPECT_TRUE(launches.empty());
+  };
+  app.flashTick();  // a run's first tick reads the limit: the message
+  prompt.whileOpen = nullptr;
+  EXPECT_EQ(launches, fake::LaunchLog{u"wave async chime.wav"});
+  app.tick();
+  app.flashTick();
+  EXPECT_EQ(launches.size(), 1u) << "given once";
 }
 
 }  // namespace
