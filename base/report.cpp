@@ -52,4 +52,16 @@ void Reporter::report(std::u16string_view location, const Error& e) {
   boxes_.show(errorReportText(location, e, version_), kReportTitle, kReportFlags);
 }
 
+void Scope::reportCurrent() {
+  try {
+    throw;
+  } catch (const Error& e) {
+    reporter_.report(location_, e);
+  } catch (const std::bad_alloc&) {
+    reporter_.report(location_, Error::of(err::kOutOfMemory));
+  } catch (const std::exception&) {
+    reporter_.report(location_, Error::of(err::kInvalidArgument));
+  }
+}
+
 }  // namespace tavo

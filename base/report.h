@@ -76,13 +76,8 @@ class Scope {
   void step(F&& statement) {
     try {
       std::forward<F>(statement)();
-    } catch (const Error& e) {
-      reporter_.report(location_, e);
-    } catch (const std::bad_alloc&) {
-      reporter_.report(location_, Error::of(err::kOutOfMemory));
-    } catch (const std::exception&) {
-      // Nothing may unwind into the system from a window procedure or a tick.
-      reporter_.report(location_, Error::of(err::kInvalidArgument));
+    } catch (...) {
+      reportCurrent();
     }
   }
 
@@ -91,15 +86,17 @@ class Scope {
   bool test(F&& condition) {
     try {
       return std::forward<F>(condition)();
-    } catch (const Error& e) {
-      reporter_.report(location_, e);
-    } catch (const std::bad_alloc&) {
-      reporter_.report(location_, Error::of(err::kOutOfMemory));
+    } catch (...) {
+      reportCurrent();
     }
     return true;
   }
 
   void report(const Error& e) { reporter_.report(location_, e); }
+  // Reports the exception being handled. Nothing may unwind into the system
+  // from a window procedure or a tick, so a standard exception is reported
+  // too; anything else is no error of ours and goes on.
+  void reportCurrent();
   std::u16string_view location() const { return location_; }
   Reporter& reporter() { return reporter_; }
 

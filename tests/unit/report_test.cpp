@@ -44,8 +44,12 @@ TEST(ErrorScope, StepReportsAndContinuesTestEntersGuardedBranch) {
   scope.step([] { throw std::out_of_range("no such field"); });  // never unwinds into the system
   EXPECT_TRUE(scope.test([]() -> bool { raise(err::kTypeMismatch); }));
   EXPECT_FALSE(scope.test([] { return false; }));
-  ASSERT_EQ(prompt.shown.size(), 2u);  // the second mismatch is identical
+  // A test catches what a step catches.
+  EXPECT_TRUE(scope.test([]() -> bool { throw std::bad_alloc(); }));
+  EXPECT_TRUE(scope.test([]() -> bool { throw std::out_of_range("no such field"); }));
+  ASSERT_EQ(prompt.shown.size(), 3u);  // identical reports are shown once
   EXPECT_NE(prompt.shown[1].text.find(u"エラー番号:5\r\n"), std::u16string::npos);
+  EXPECT_NE(prompt.shown[2].text.find(u"エラー番号:7\r\n"), std::u16string::npos);
 }
 
 }  // namespace
