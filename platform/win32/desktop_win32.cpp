@@ -17,7 +17,10 @@ constexpr std::size_t kMaxTitleUnits = std::size_t{1} << 20;
 constexpr std::size_t kFirstReadUnits = 256;
 constexpr std::size_t kKeptTitleUnits = 4096;
 
-// GetClassName's buffer in the original program: 254 characters and the terminator.
+// 254 characters and the terminator. The roster compares class names
+// exactly, and the entries that existing settings hold were read through a
+// buffer of this size: a longer name (the system allows 256) must be cut
+// at the same place to still match them.
 constexpr int kClassBufferUnits = 255;
 
 int screenCaps(int index) {
