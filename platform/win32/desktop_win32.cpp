@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/win32/handle_win32.h"
 #include "platform/win32/wide_win32.h"
 
 namespace tavo::win32 {
@@ -24,10 +25,9 @@ constexpr std::size_t kKeptTitleUnits = 4096;
 constexpr int kClassBufferUnits = 255;
 
 int screenCaps(int index) {
-  HDC dc = GetDC(nullptr);
+  WindowDc dc = windowDc(nullptr);
   if (!dc) return 96;
-  int value = GetDeviceCaps(dc, index);
-  ReleaseDC(nullptr, dc);
+  int value = GetDeviceCaps(dc.get(), index);
   return value > 0 ? value : 96;
 }
 
