@@ -18,15 +18,11 @@ using K = ControlKind;
 // A form that records what reaches it.
 class ProbeForm : public Form {
  public:
-  std::vector<unsigned> keys;
   std::vector<int> clicks;
   std::function<void()> onApp;
 
  protected:
-  bool onKeyDown(unsigned vk, int shift) override {
-    keys.push_back(vk);
-    return vk == VK_F1;
-  }
+  bool onKeyDown(unsigned vk, int shift) override { return vk == VK_F1; }
   void onCommand(int id, int code) override {
     if (code == BN_CLICKED) clicks.push_back(id);
     if (id == 111 && modal()) endModal(2);
