@@ -20,7 +20,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,13 +40,8 @@ std::string narrow(std::wstring_view w) { return tavo::utf8(tavo::win32::fromWid
 std::string escape(std::string_view s) {
   std::string out;
   for (char c : s) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
-    }
+    const char* e = c == '\\' ? "\\\\" : c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : nullptr;
+    e ? out.append(e) : out.append(1, c);
   }
   return out;
 }
@@ -55,19 +49,17 @@ std::string escape(std::string_view s) {
 Fields parseLine(const std::string& line) {
   Fields fields;
   std::string cur;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    char c = line[i];
-    if (c == '\t') {
+  for (std::size_t i = 0; i <= line.size(); ++i) {
+    if (i == line.size() || line[i] == '\t') {
       fields.push_back(wide(cur));
       cur.clear();
-    } else if (c == '\\' && i + 1 < line.size()) {
-      char n = line[++i];
+    } else if (line[i] == '\\' && i + 1 < line.size()) {
+      const char n = line[++i];
       cur += n == 't' ? '\t' : n == 'n' ? '\n' : n == 'r' ? '\r' : n;
     } else {
-      cur += c;
+      cur += line[i];
     }
   }
-  fields.push_back(wide(cur));
   return fields;
 }
 
@@ -125,10 +117,8 @@ BOOL CALLBACK addHandle(HWND h, LPARAM list) {
 // The top-level windows for a null parent, else every window below it.
 std::vector<HWND> windowsBelow(HWND parent) {
   std::vector<HWND> out;
-  if (parent)
-    EnumChildWindows(parent, addHandle, reinterpret_cast<LPARAM>(&out));
-  else
-    EnumWindows(addHandle, reinterpret_cast<LPARAM>(&out));
+  parent ? EnumChildWindows(parent, addHandle, reinterpret_cast<LPARAM>(&out))
+         : EnumWindows(addHandle, reinterpret_cast<LPARAM>(&out));
   return out;
 }
 
@@ -160,8 +150,7 @@ struct OwnWindow {
 
 std::mutex gWindowsMutex;
 std::map<HWND, std::shared_ptr<OwnWindow>> gWindows;
-std::set<std::wstring> gClasses;
-int gCascade = 0;
+std::atomic<int> gCascade{0};
 thread_local bool tRetitlingSelf = false;  // set on a window's thread while it writes its own title
 
 std::shared_ptr<OwnWindow> findOwn(HWND h) {
@@ -247,22 +236,15 @@ Work bringToFront(HWND h) {
 }
 
 HWND createWindow(const std::wstring& cls, const std::wstring& title) {
-  int slot;
-  {
-    std::lock_guard lock(gWindowsMutex);
-    if (!gClasses.count(cls)) {
-      WNDCLASSEXW wc{};
-      wc.cbSize = sizeof wc;
-      wc.lpfnWndProc = windowProc;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-      wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-      wc.lpszClassName = cls.c_str();
-      if (!RegisterClassExW(&wc)) failed(L"RegisterClassEx");
-      gClasses.insert(cls);
-    }
-    slot = gCascade++ % 8;
-  }
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = windowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = cls.c_str();
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) failed(L"RegisterClassEx");
+  const int slot = gCascade++ % 8;
   auto own = std::make_shared<OwnWindow>();
   auto created = std::make_shared<Task>([own, cls, title, slot]() -> BOOL {
     own->hwnd = CreateWindowExW(0, cls.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40 + slot * 40,
@@ -295,14 +277,12 @@ Reply journal(const Fields& a, bool texts, bool moves, bool forget) {
   auto own = ownWindow(window(a[0]));
   std::lock_guard lock(own->mutex);
   Reply r;
-  if (texts) {
-    r.push_back(std::to_wstring(own->received.size()));
-    r.insert(r.end(), own->received.begin(), own->received.end());
-  }
-  if (moves) {
-    if (!texts) r.push_back(std::to_wstring(own->moves.size()));
-    r.insert(r.end(), own->moves.begin(), own->moves.end());
-  }
+  auto add = [&r](const std::vector<std::wstring>& list, bool counted) {
+    if (counted) r.push_back(std::to_wstring(list.size()));
+    r.insert(r.end(), list.begin(), list.end());
+  };
+  if (texts) add(own->received, true);
+  if (moves) add(own->moves, !texts);
   if (forget) {
     own->received.clear();
     own->moves.clear();
@@ -463,10 +443,8 @@ std::wstring soakTitle(unsigned long n) {
 // at most kInFlight are under way, beyond that a start is counted as late.
 class Churn {
  public:
-  static constexpr int kInFlight = 8;
-
   Churn(DWORD createMs, DWORD retitleMs, std::size_t keep)
-      : createMs_(createMs), retitleMs_(retitleMs), keep_(keep), thread_([this] { loop(); }) {}
+      : keep_(keep), thread_([this, createMs, retitleMs] { loop(createMs, retitleMs); }) {}
 
   // The last `keep` windows stay open, so that a test can look at the
   // titles they were left with.
@@ -477,33 +455,34 @@ class Churn {
     if (inFlight_ > 0) fail(L"windows still being made");
     std::lock_guard lock(mutex_);
     Reply r;
-    for (auto* n : {&created_, &closed_, &retitled_, &fronted_, &late_, &failed_}) r.push_back(std::to_wstring(*n));
+    for (const auto& n : counts_) r.push_back(std::to_wstring(n));
     return r;
   }
 
  private:
-  using Clock = std::chrono::steady_clock;
+  enum { kCreated, kClosed, kRetitled, kFronted, kLate, kFailed, kCounts };
+  static constexpr int kInFlight = 8;
 
-  void loop() {
-    auto nextCreate = Clock::now(), nextRetitle = Clock::now();
-    while (!stop_) {
+  void loop(DWORD createMs, DWORD retitleMs) {
+    using Clock = std::chrono::steady_clock;
+    auto nextCreate = Clock::now(), nextRetitle = nextCreate;
+    for (unsigned long n = 0; !stop_; Sleep(2)) {
       const auto now = Clock::now();
       // Behind schedule: carry on from now, do not burst.
       if (now >= nextCreate) {
-        nextCreate = std::max(nextCreate + std::chrono::milliseconds(createMs_), now);
-        startOne(counter_++);
+        nextCreate = std::max(nextCreate + std::chrono::milliseconds(createMs), now);
+        startOne(n++);
       }
       if (now >= nextRetitle) {
-        nextRetitle = std::max(nextRetitle + std::chrono::milliseconds(retitleMs_), now);
-        retitleNewest(counter_++);
+        nextRetitle = std::max(nextRetitle + std::chrono::milliseconds(retitleMs), now);
+        retitleNewest(n++);
       }
-      Sleep(2);
     }
   }
 
   void startOne(unsigned long n) {
     if (inFlight_ >= kInFlight) {
-      ++late_;
+      ++counts_[kLate];
       return;
     }
     ++inFlight_;
@@ -513,16 +492,15 @@ class Churn {
         auto fronting = post(h, bringToFront(h));
         const bool front = finished(*fronting) && fronting->result;
         std::lock_guard lock(mutex_);
-        ++created_;
-        fronted_ += front;
+        ++counts_[kCreated];
+        counts_[kFronted] += front;
         alive_.push_back(h);
-        while (alive_.size() > keep_) {
+        for (; alive_.size() > keep_; ++counts_[kClosed]) {
           PostMessageW(alive_.front(), WM_CLOSE, 0, 0);
           alive_.erase(alive_.begin());
-          ++closed_;
         }
       } catch (const Failure&) {
-        ++failed_;
+        ++counts_[kFailed];
       }
       --inFlight_;
     }).detach();
@@ -533,21 +511,19 @@ class Churn {
     if (alive_.empty()) return;
     try {
       post(alive_.back(), retitle(alive_.back(), soakTitle(n)));
-      ++retitled_;
+      ++counts_[kRetitled];
     } catch (const Failure&) {
-      ++failed_;
+      ++counts_[kFailed];
     }
   }
 
-  const DWORD createMs_, retitleMs_;
   const std::size_t keep_;
   std::atomic<bool> stop_{false};
   std::atomic<int> inFlight_{0};
+  std::atomic<long> counts_[kCounts] = {};
   std::mutex mutex_;
   std::vector<HWND> alive_;  // oldest first
-  unsigned long counter_ = 0;
-  std::atomic<long> created_{0}, closed_{0}, retitled_{0}, fronted_{0}, late_{0}, failed_{0};
-  std::thread thread_;  // last: it starts once the rest is ready
+  std::thread thread_;       // last: it starts once the rest is ready
 };
 
 std::unique_ptr<Churn> gChurn;
@@ -600,15 +576,11 @@ Reply resume(const Fields& a) {
 
 // Handles the system lists for a process (-1 when the list cannot be read).
 long listedHandles(DWORD pid) {
-  using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-  auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-  if (!query) return -1;
-  constexpr ULONG kSystemHandleInformation = 16;
   std::vector<unsigned char> buf(1 << 20);
   for (int i = 0; i < 8; ++i) {
     ULONG needed = 0;
-    if (query(kSystemHandleInformation, buf.data(), static_cast<ULONG>(buf.size()), &needed) == 0) {
+    auto what = static_cast<SYSTEM_INFORMATION_CLASS>(SystemHandleInformation);
+    if (NtQuerySystemInformation(what, buf.data(), static_cast<ULONG>(buf.size()), &needed) == 0) {
       const auto* info = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(buf.data());
       long n = 0;
       for (ULONG k = 0; k < info->Count; ++k) n += info->Handle[k].OwnerPid == pid;
@@ -639,12 +611,39 @@ Reply counters(const Fields& a) {
     for (HWND child : windowsBelow(top)) count(child);
   }
   return {std::to_wstring(pid), std::to_wstring(user), std::to_wstring(gdi),
-          haveHandles ? std::to_wstring(handles) : L"-1", std::to_wstring(listedHandles(pid)), std::to_wstring(windows)};
+          haveHandles ? std::to_wstring(handles) : L"-1", std::to_wstring(listedHandles(pid)),
+          std::to_wstring(windows)};
 }
 
 // ---- the commands -------------------------------------------------------------
 
 bool gQuit = false;
+
+Reply none(const Fields&) { return {}; }
+
+Reply closeWindow(const Fields& a) {
+  if (!PostMessageW(window(a[0]), WM_CLOSE, 0, 0)) failed(L"PostMessage");
+  return {};
+}
+
+Reply localTime(const Fields&) {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  wchar_t buf[64];
+  swprintf(buf, 64, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+  return {buf};
+}
+
+// Handle, class, [1 if visible,] title of the top-level windows, all or the visible ones.
+template <bool kAll>
+Reply topLevel(const Fields&) {
+  Reply r;
+  for (HWND h : windowsBelow(nullptr)) {
+    if (kAll) r.insert(r.end(), {handleText(h), classOf(h), flag(IsWindowVisible(h)), titleOf(h, true)});
+    else if (IsWindowVisible(h)) r.insert(r.end(), {handleText(h), classOf(h), titleOf(h)});
+  }
+  return r;
+}
 
 struct Command {
   const wchar_t* name;
@@ -655,25 +654,18 @@ struct Command {
 
 Reply help(const Fields&);
 
-Reply closeWindow(const Fields& a) {
-  if (!PostMessageW(window(a[0]), WM_CLOSE, 0, 0)) failed(L"PostMessage");
-  return {};
-}
-
 const Command kCommands[] = {
-    {L"help", L"", L"every command with its arguments and what it answers", help},
+    {L"help", L"", L"every command with its arguments and what it does or answers", help},
     {L"ping", L"", L"pong", [](const Fields&) -> Reply { return {L"pong"}; }},
-    {L"quit", L"", L"ends the probe, leaving its window threads behind",
-     [](const Fields&) -> Reply {
+    {L"quit", L"", L"ends the probe without waiting for its windows' threads", [](const Fields& a) {
        gQuit = true;
-       return {};
+       return none(a);
      }},
     {L"create", L"CLASS TITLE", L"a probe window on a thread of its own; its handle",
      [](const Fields& a) -> Reply { return {handleText(createWindow(a[0], a[1]))}; }},
-    {L"createx", L"CLASS N",
-     L"a probe window titled soak title N (by N mod 4: plain, empty, 100 000 units, unpaired surrogates)",
+    {L"createx", L"CLASS N", L"a probe window titled soak title N: by N mod 4 plain, empty, 100 000 units, surrogates",
      [](const Fields& a) -> Reply { return {handleText(createWindow(a[0], soakTitle(std::stoul(a[1]))))}; }},
-    {L"front", L"H", L"brings H to the front (on its own thread if a probe window); 1 if SetForegroundWindow did",
+    {L"front", L"H", L"brings H to the front, on its own thread if a probe window; 1 if SetForegroundWindow did",
      [](const Fields& a) {
        HWND h = window(a[0]);
        if (!IsWindow(h)) fail(L"no such window");
@@ -685,24 +677,22 @@ const Command kCommands[] = {
     {L"exists", L"H", L"1 if H is a window", [](const Fields& a) -> Reply { return {flag(IsWindow(window(a[0])))}; }},
     {L"titleis", L"H N", L"1 if H's whole title is exactly soak title N",
      [](const Fields& a) -> Reply { return {flag(titleOf(window(a[0]), true) == soakTitle(std::stoul(a[1])))}; }},
-    {L"rect", L"H [ID]", L"screen left, top, right, bottom of H or of its child ID",
-     [](const Fields& a) -> Reply {
+    {L"rect", L"H [ID]", L"left, top, right, bottom on the screen of H or of its child ID", [](const Fields& a) {
        RECT r{};
        if (!GetWindowRect(windowOrChild(a), &r)) failed(L"GetWindowRect");
-       return {std::to_wstring(r.left), std::to_wstring(r.top), std::to_wstring(r.right), std::to_wstring(r.bottom)};
+       return Reply{std::to_wstring(r.left), std::to_wstring(r.top), std::to_wstring(r.right),
+                    std::to_wstring(r.bottom)};
      }},
-    {L"style", L"H [ID]", L"the window style of H or of its child ID, 8 hex digits",
-     [](const Fields& a) -> Reply {
+    {L"style", L"H [ID]", L"the window style of H or of its child ID in 8 hex digits", [](const Fields& a) {
        HWND h = windowOrChild(a);
        if (!h) fail(L"no such window");
        wchar_t buf[16];
        swprintf(buf, 16, L"%08lX", static_cast<unsigned long>(GetWindowLongW(h, GWL_STYLE)));
-       return {buf};
+       return Reply{buf};
      }},
     {L"settitle", L"H TEXT", L"probe window H retitles itself, not counted as a write by others; 1 if it did",
      [](const Fields& a) { return outcome(post(window(a[0]), retitle(window(a[0]), a[1]))); }},
-    {L"write", L"H TEXT", L"the probe writes H's title from outside; 1 if it did",
-     [](const Fields& a) {
+    {L"write", L"H TEXT", L"the probe writes H's title from outside; 1 if it did", [](const Fields& a) {
        return outcome(spawn([h = window(a[0]), text = a[1]] { return SetWindowTextW(h, text.c_str()); }));
      }},
     {L"received", L"H", L"count, then every text others wrote to probe window H",
@@ -713,41 +703,26 @@ const Command kCommands[] = {
      [](const Fields& a) { return journal(a, false, false, true); }},
     {L"drain", L"H", L"count of texts, the texts, then the moves of probe window H since the last drain; clears them",
      [](const Fields& a) { return journal(a, true, true, true); }},
-    {L"hang", L"H MS", L"probe window H's thread sleeps MS milliseconds",
-     [](const Fields& a) -> Reply {
+    {L"hang", L"H MS", L"probe window H's thread sleeps MS milliseconds", [](const Fields& a) {
        post(window(a[0]), [ms = std::stoul(a[1])] {
          Sleep(ms);
          return TRUE;
        });
-       return {};
+       return none(a);
      }},
     {L"close", L"H", L"posts WM_CLOSE to H, so a hung H cannot block the probe", closeWindow},
     {L"destroy", L"H", L"the same as close", closeWindow},
-    {L"foreground", L"", L"handle, class and title of the foreground window",
-     [](const Fields&) -> Reply {
+    {L"foreground", L"", L"handle, class and title of the foreground window", [](const Fields&) {
        HWND h = GetForegroundWindow();
-       return {handleText(h), h ? classOf(h) : L"", h ? titleOf(h) : L""};
+       return Reply{handleText(h), h ? classOf(h) : L"", h ? titleOf(h) : L""};
      }},
-    {L"find", L"CLASS TITLE", L"FindWindow's handle, 0 if none; an empty field matches any",
-     [](const Fields& a) -> Reply {
-       return {handleText(FindWindowW(a[0].empty() ? nullptr : a[0].c_str(), a[1].empty() ? nullptr : a[1].c_str()))};
+    {L"find", L"CLASS TITLE", L"FindWindow's handle, 0 if none; an empty field matches any", [](const Fields& a) {
+       auto any = [](const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); };
+       return Reply{handleText(FindWindowW(any(a[0]), any(a[1])))};
      }},
-    {L"windows", L"", L"handle, class and title of every visible top-level window",
-     [](const Fields&) {
-       Reply r;
-       for (HWND h : windowsBelow(nullptr))
-         if (IsWindowVisible(h)) r.insert(r.end(), {handleText(h), classOf(h), titleOf(h)});
-       return r;
-     }},
-    {L"toplevel", L"", L"handle, class, 1 if visible, and whole title of every top-level window",
-     [](const Fields&) {
-       Reply r;
-       for (HWND h : windowsBelow(nullptr))
-         r.insert(r.end(), {handleText(h), classOf(h), flag(IsWindowVisible(h)), titleOf(h, true)});
-       return r;
-     }},
-    {L"children", L"H", L"id, class and text of every window below H",
-     [](const Fields& a) {
+    {L"windows", L"", L"handle, class and title of every visible top-level window", topLevel<false>},
+    {L"toplevel", L"", L"handle, class, 1 if visible, and whole title of every top-level window", topLevel<true>},
+    {L"children", L"H", L"id, class and text of every window below H", [](const Fields& a) {
        Reply r;
        for (HWND c : windowsBelow(window(a[0])))
          r.insert(r.end(), {std::to_wstring(GetDlgCtrlID(c)), classOf(c), titleOf(c)});
@@ -757,11 +732,10 @@ const Command kCommands[] = {
      msgbox},
     {L"press", L"H BUTTON", L"clicks H's button by its caption without & (or #id)", press},
     {L"alert", L"TITLE TEXT", L"a message box of the probe's own (OK, Cancel) on a thread of its own",
-     [](const Fields& a) -> Reply {
-       std::thread([title = a[0], text = a[1]] {
-         MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OKCANCEL);
-       }).detach();
-       return {};
+     [](const Fields& a) {
+       std::thread([title = a[0], text = a[1]] { MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OKCANCEL); })
+           .detach();
+       return none(a);
      }},
     {L"regget", L"SECTION KEY",
      L"1 and the text of a settings value (HKCU\\Software\\VB and VBA Program Settings\\Tavo for Windows NT/95), or 0",
@@ -771,25 +745,16 @@ const Command kCommands[] = {
     {L"regsetw", L"SECTION KEY HEX", L"stores a REG_SZ given as UTF-16 units, four hex digits each", regsetw},
     {L"regdel", L"SECTION KEY", L"deletes a settings value; a missing one is fine", regdel},
     {L"regdump", L"SECTION", L"name, type and hex units of every value of a section", regdump},
-    {L"localtime", L"", L"the local time Windows programs here see, YYYY-MM-DD hh:mm:ss",
-     [](const Fields&) -> Reply {
-       SYSTEMTIME t;
-       GetLocalTime(&t);
-       wchar_t buf[64];
-       swprintf(buf, 64, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-       return {buf};
-     }},
+    {L"localtime", L"", L"the local time Windows programs here see, YYYY-MM-DD hh:mm:ss", localTime},
     {L"churn", L"CREATE_MS RETITLE_MS KEEP",
-     L"a window every CREATE_MS that comes to the front, the oldest beyond KEEP closed, the newest retitled every "
-     L"RETITLE_MS",
+     L"a window every CREATE_MS comes to the front, the oldest beyond KEEP close, the newest retitles every RETITLE_MS",
      churn},
     {L"churnstop", L"", L"stops the churn, leaving KEEP windows; created, closed, retitled, fronted, late, failed",
      churnstop},
     {L"suspend", L"H", L"probe window H's thread stops itself at a quiet point", suspend},
     {L"resume", L"H", L"a suspended window's thread runs again", resume},
     {L"counters", L"H",
-     L"of H's process: pid, USER and GDI objects and handle count (0 under Wine), handles in the system list, "
-     L"windows",
+     L"of H's process: pid, USER, GDI, handle count (these three 0 under Wine), handles in the system list, windows",
      counters},
 };
 
