@@ -1,9 +1,7 @@
 // tavo_probe: the end-to-end tests' hands inside the Wine desktop. One
-// command a line on stdin, one answer a line on stdout; `help` lists them.
-//
-// Fields are separated by TAB; inside a field "\\", "\t", "\n" and "\r" stand
-// for a backslash, TAB, LF and CR. Text is UTF-8. An answer's first field is
-// "ok" or "error" (then a message). Window handles are decimal.
+// command a line on stdin, one answer a line on stdout (the line format is in
+// tests/e2e/README.md); the table at the end holds the commands, `help` lists
+// them.
 //
 // Every window the probe makes runs on a thread of its own, so a test can hang
 // one window without stopping the probe or the others; the main thread waits
@@ -579,8 +577,7 @@ long listedHandles(DWORD pid) {
   std::vector<unsigned char> buf(1 << 20);
   for (int i = 0; i < 8; ++i) {
     ULONG needed = 0;
-    auto what = static_cast<SYSTEM_INFORMATION_CLASS>(SystemHandleInformation);
-    if (NtQuerySystemInformation(what, buf.data(), static_cast<ULONG>(buf.size()), &needed) == 0) {
+    if (NtQuerySystemInformation(SystemHandleInformation, buf.data(), static_cast<ULONG>(buf.size()), &needed) == 0) {
       const auto* info = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(buf.data());
       long n = 0;
       for (ULONG k = 0; k < info->Count; ++k) n += info->Handle[k].OwnerPid == pid;
@@ -619,8 +616,6 @@ Reply counters(const Fields& a) {
 
 bool gQuit = false;
 
-Reply none(const Fields&) { return {}; }
-
 Reply closeWindow(const Fields& a) {
   if (!PostMessageW(window(a[0]), WM_CLOSE, 0, 0)) failed(L"PostMessage");
   return {};
@@ -657,9 +652,9 @@ Reply help(const Fields&);
 const Command kCommands[] = {
     {L"help", L"", L"every command with its arguments and what it does or answers", help},
     {L"ping", L"", L"pong", [](const Fields&) -> Reply { return {L"pong"}; }},
-    {L"quit", L"", L"ends the probe without waiting for its windows' threads", [](const Fields& a) {
+    {L"quit", L"", L"ends the probe without waiting for its windows' threads", [](const Fields&) -> Reply {
        gQuit = true;
-       return none(a);
+       return {};
      }},
     {L"create", L"CLASS TITLE", L"a probe window on a thread of its own; its handle",
      [](const Fields& a) -> Reply { return {handleText(createWindow(a[0], a[1]))}; }},
@@ -703,12 +698,12 @@ const Command kCommands[] = {
      [](const Fields& a) { return journal(a, false, false, true); }},
     {L"drain", L"H", L"count of texts, the texts, then the moves of probe window H since the last drain; clears them",
      [](const Fields& a) { return journal(a, true, true, true); }},
-    {L"hang", L"H MS", L"probe window H's thread sleeps MS milliseconds", [](const Fields& a) {
+    {L"hang", L"H MS", L"probe window H's thread sleeps MS milliseconds", [](const Fields& a) -> Reply {
        post(window(a[0]), [ms = std::stoul(a[1])] {
          Sleep(ms);
          return TRUE;
        });
-       return none(a);
+       return {};
      }},
     {L"close", L"H", L"posts WM_CLOSE to H, so a hung H cannot block the probe", closeWindow},
     {L"destroy", L"H", L"the same as close", closeWindow},
@@ -732,10 +727,10 @@ const Command kCommands[] = {
      msgbox},
     {L"press", L"H BUTTON", L"clicks H's button by its caption without & (or #id)", press},
     {L"alert", L"TITLE TEXT", L"a message box of the probe's own (OK, Cancel) on a thread of its own",
-     [](const Fields& a) {
+     [](const Fields& a) -> Reply {
        std::thread([title = a[0], text = a[1]] { MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OKCANCEL); })
            .detach();
-       return none(a);
+       return {};
      }},
     {L"regget", L"SECTION KEY",
      L"1 and the text of a settings value (HKCU\\Software\\VB and VBA Program Settings\\Tavo for Windows NT/95), or 0",
