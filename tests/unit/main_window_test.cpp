@@ -7,9 +7,10 @@
 
 #include "base/text.h"
 #include "main/startup.h"
-#include "main_window_fakes.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_prompt.h"
+#include "platform/fake/fake_system.h"
+#include "platform/fake/fake_views.h"
 #include "platform/fake/recording_signals.h"
 #include "settings/keys.h"
 #include "settings/memory_store.h"
