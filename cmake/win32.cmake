@@ -65,7 +65,7 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/probe_win32.cpp)
   # Test driver for the end-to-end tests: a console program that makes windows on request.
   add_executable(tavo_probe tests/e2e/driver/probe_win32.cpp)
-  target_link_libraries(tavo_probe PRIVATE tavo_win32)
+  target_link_libraries(tavo_probe PRIVATE tavo_win32 ntdll)
   target_link_options(tavo_probe PRIVATE -municode)
 endif()
 

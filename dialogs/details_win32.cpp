@@ -56,9 +56,8 @@ class DetailsView : public Form {
  public:
   DetailsView(const DialogContext& context, FileOpenDialog& files)
       : context_(context), logic_(context.settings, context.state, context.reporter, files) {}
-  ~DetailsView() override {
-    if (textFont_) DeleteObject(textFont_);
-  }
+  // The window goes before the text font it draws with.
+  ~DetailsView() override { destroy(); }
 
   bool create(HWND owner) {
     FormSpec form;
@@ -147,12 +146,11 @@ class DetailsView : public Form {
     if (!GetObjectW(font(), sizeof lf, &lf)) return;
     lf.lfHeight = fontHeightPixels(kDetailsTextPoints, dpi().y);
     lf.lfWeight = FW_BOLD;
-    HFONT made = CreateFontIndirectW(&lf);
+    FontHandle made(CreateFontIndirectW(&lf));
     if (!made) return;
     for (int i = 0; i < 4; ++i)
-      if (HWND c = control(kTxtEtc + i)) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
-    if (textFont_) DeleteObject(textFont_);
-    textFont_ = made;
+      if (HWND c = control(kTxtEtc + i)) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), TRUE);
+    textFont_ = std::move(made);
   }
 
   // Nothing may unwind into the system.
@@ -163,7 +161,7 @@ class DetailsView : public Form {
 
   const DialogContext& context_;
   DetailsDialog logic_;
-  HFONT textFont_ = nullptr;
+  FontHandle textFont_;
   bool rendering_ = false;
 };
 

@@ -35,6 +35,8 @@ std::span<const ControlSpec> mainControls();
 class MainWindowView : public Form, public MainView {
  public:
   explicit MainWindowView(Reporter& reporter) : reporter_(reporter) {}
+  // Its own WM_DESTROY (timers, mark, quit request) runs while it is whole.
+  ~MainWindowView() override { destroy(); }
 
   // Creates the window hidden, class "ThunderRT6FormDC", design caption "TavoNS".
   bool create(HINSTANCE instance);

@@ -10,12 +10,39 @@ tavo_packages=(
   fonts-ipafont-gothic python3 zip file
 )
 
-# wine32 runs the 32-bit flavour; it needs the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  [ "$(id -u)" -ne 0 ] && tavo_dpkg="sudo dpkg" || tavo_dpkg="dpkg"
-  $tavo_dpkg --add-architecture i386
+# Whether the kernel runs 32-bit x86 programs: some virtual machines run
+# 64-bit ones only. Tries a tiny i386 program that only exits.
+tavo_runs_i386() {
+  local probe rc
+  probe=$(mktemp)
+  python3 - "$probe" <<'PY'
+import struct, sys
+code = bytes.fromhex("b801000000" "31db" "cd80")  # exit(0)
+base = 0x08048000
+header = b"\x7fELF" + bytes([1, 1, 1]) + bytes(9) + struct.pack(
+    "<HHIIIIIHHHHHH", 2, 3, 1, base + 84, 52, 0, 0, 52, 32, 1, 0, 0, 0)
+program = struct.pack("<IIIIIIII", 1, 0, base, base, 84 + len(code), 84 + len(code), 5, 0x1000)
+open(sys.argv[1], "wb").write(header + program + code)
+PY
+  chmod +x "$probe"
+  "$probe" 2>/dev/null
+  rc=$?
+  rm -f "$probe"
+  return $rc
+}
+
+# wine32 runs the 32-bit flavour; it needs the i386 architecture and a
+# kernel that runs 32-bit programs.
+if tavo_runs_i386; then
+  export TAVO_RUNS_I386=1
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    [ "$(id -u)" -ne 0 ] && tavo_dpkg="sudo dpkg" || tavo_dpkg="dpkg"
+    $tavo_dpkg --add-architecture i386
+  fi
+  tavo_packages+=(wine32:i386)
+else
+  export TAVO_RUNS_I386=0
 fi
-tavo_packages+=(wine32:i386)
 
 tavo_missing=()
 for p in "${tavo_packages[@]}"; do
@@ -27,4 +54,15 @@ if ((${#tavo_missing[@]})); then
   [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${tavo_missing[@]}" >/dev/null
+fi
+
+# Where wine32 is installed but cannot run, Debian's `wine` command still
+# picks it and fails for 64-bit programs too: put 64-bit-only stand-ins first.
+if [ "$TAVO_RUNS_I386" = 0 ] && [ -x /usr/lib/wine/wine ]; then
+  tavo_winebin=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine64-only
+  mkdir -p "$tavo_winebin"
+  printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$tavo_winebin/wine"
+  printf '#!/bin/sh\nexec "%s/wine" wineboot.exe "$@"\n' "$tavo_winebin" >"$tavo_winebin/wineboot"
+  chmod +x "$tavo_winebin/wine" "$tavo_winebin/wineboot"
+  export PATH="$tavo_winebin:$PATH"
 fi

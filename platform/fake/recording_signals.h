@@ -1,6 +1,7 @@
 #pragma once
-// Stands in for the hourly signal and the alarm: records when the cycle calls
-// them and can run a test's code inside the call (a nested tick, a failure).
+// Stands between the cycle and the hourly signal and the alarm: records when
+// the cycle calls them, can run a test's code inside the call (a nested tick,
+// a failure), and passes the call on to the real signals when given them.
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -20,10 +21,12 @@ class RecordingSignals : public TimeSignals {
   void ChkPika(std::uint8_t withheld) override {
     calls.push_back({SignalCall::kPika, withheld});
     if (onPika) onPika();
+    if (forward) forward->ChkPika(withheld);
   }
   void ChkAlarm() override {
     calls.push_back({SignalCall::kAlarm, 0});
     if (onAlarm) onAlarm();
+    if (forward) forward->ChkAlarm();
   }
 
   int count(SignalCall::Kind kind) const {
@@ -35,6 +38,7 @@ class RecordingSignals : public TimeSignals {
 
   std::vector<SignalCall> calls;
   std::function<void()> onPika, onAlarm;
+  TimeSignals* forward = nullptr;
 };
 
 }  // namespace tavo::fake

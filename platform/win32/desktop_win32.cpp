@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/win32/handle_win32.h"
 #include "platform/win32/wide_win32.h"
 
 namespace tavo::win32 {
@@ -17,14 +18,16 @@ constexpr std::size_t kMaxTitleUnits = std::size_t{1} << 20;
 constexpr std::size_t kFirstReadUnits = 256;
 constexpr std::size_t kKeptTitleUnits = 4096;
 
-// GetClassName's buffer in the original program: 254 characters and the terminator.
+// 254 characters and the terminator. The roster compares class names
+// exactly, and the entries that existing settings hold were read through a
+// buffer of this size: a longer name (the system allows 256) must be cut
+// at the same place to still match them.
 constexpr int kClassBufferUnits = 255;
 
 int screenCaps(int index) {
-  HDC dc = GetDC(nullptr);
+  WindowDc dc = windowDc(nullptr);
   if (!dc) return 96;
-  int value = GetDeviceCaps(dc, index);
-  ReleaseDC(nullptr, dc);
+  int value = GetDeviceCaps(dc.get(), index);
   return value > 0 ? value : 96;
 }
 

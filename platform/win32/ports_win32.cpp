@@ -77,10 +77,6 @@ void Win32Pump::yield() {
   }
 }
 
-Win32Host::~Win32Host() {
-  if (mutex_) CloseHandle(mutex_);
-}
-
 std::u16string Win32Host::programDirectory() {
   std::vector<wchar_t> buffer(MAX_PATH);
   DWORD n = 0;
@@ -100,8 +96,9 @@ Version Win32Host::version() { return buildVersion(); }
 bool Win32Host::anotherInstanceRunning() {
   if (another_) return *another_;
   std::wstring name = wide(mutexName_);
-  mutex_ = CreateMutexW(nullptr, FALSE, name.c_str());
+  HANDLE made = CreateMutexW(nullptr, FALSE, name.c_str());
   DWORD error = GetLastError();
+  mutex_.reset(made);
   // Access denied: the mutex exists but belongs to a more privileged Tavo.
   another_ = (mutex_ && error == ERROR_ALREADY_EXISTS) || (!mutex_ && error == ERROR_ACCESS_DENIED);
   return *another_;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/ports.h"
+#include "platform/win32/handle_win32.h"
 
 namespace tavo::win32 {
 
@@ -56,7 +57,6 @@ class Win32Host : public Host {
   static constexpr std::u16string_view kInstanceMutexName = u"Local\\Tavo.SingleInstance";
 
   explicit Win32Host(std::u16string_view mutexName = kInstanceMutexName) : mutexName_(mutexName) {}
-  ~Win32Host() override;
   Win32Host(const Win32Host&) = delete;
   Win32Host& operator=(const Win32Host&) = delete;
 
@@ -68,7 +68,7 @@ class Win32Host : public Host {
 
  private:
   std::u16string mutexName_;
-  void* mutex_ = nullptr;
+  KernelHandle mutex_;
   std::optional<bool> another_;
 };
 

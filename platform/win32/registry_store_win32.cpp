@@ -9,25 +9,11 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "platform/win32/handle_win32.h"
 #include "platform/win32/wide_win32.h"
 
 namespace tavo::win32 {
 namespace {
-
-class KeyHandle {
- public:
-  KeyHandle() = default;
-  KeyHandle(const KeyHandle&) = delete;
-  KeyHandle& operator=(const KeyHandle&) = delete;
-  ~KeyHandle() {
-    if (key_) RegCloseKey(key_);
-  }
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 bool isMissing(LSTATUS status) { return status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND; }
 

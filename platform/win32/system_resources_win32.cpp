@@ -7,10 +7,6 @@
 
 namespace tavo::win32 {
 
-Win32SystemResources::~Win32SystemResources() {
-  if (library_ != nullptr) FreeLibrary(static_cast<HMODULE>(library_));
-}
-
 void Win32SystemResources::bind() {
   bound_ = true;
   // A full path: a bare name would also search the program's and the current
@@ -30,20 +26,19 @@ void Win32SystemResources::bind() {
   if (!path.empty() && path.back() != L'\\') path += L'\\';
   path += L"rsrc32.dll";
 
-  HMODULE library = LoadLibraryW(path.c_str());
-  if (library == nullptr) {
+  ModuleHandle library(LoadLibraryW(path.c_str()));
+  if (!library) {
     const DWORD why = GetLastError();
     const bool missing = why == ERROR_MOD_NOT_FOUND || why == ERROR_FILE_NOT_FOUND || why == ERROR_PATH_NOT_FOUND;
     failure_ = missing ? err::kFileNotFound : err::kDllLoad;
     return;
   }
-  FARPROC entry = GetProcAddress(library, "_MyGetFreeSystemResources32@4");
+  FARPROC entry = GetProcAddress(library.get(), "_MyGetFreeSystemResources32@4");
   if (entry == nullptr) {
-    FreeLibrary(library);
     failure_ = err::kDllEntryPoint;
     return;
   }
-  library_ = library;
+  library_ = std::move(library);
   entry_ = reinterpret_cast<Entry>(reinterpret_cast<void*>(entry));
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/ports.h"
+#include "platform/win32/handle_win32.h"
 
 namespace tavo::win32 {
 
@@ -14,7 +15,6 @@ class Win32SystemResources : public SystemResources {
   // `directory`: where the library is looked for; empty means the system
   // directory, the only place the real one is installed.
   explicit Win32SystemResources(std::u16string directory = {}) : directory_(std::move(directory)) {}
-  ~Win32SystemResources() override;
   Win32SystemResources(const Win32SystemResources&) = delete;
   Win32SystemResources& operator=(const Win32SystemResources&) = delete;
 
@@ -30,7 +30,7 @@ class Win32SystemResources : public SystemResources {
   std::u16string directory_;
   bool bound_ = false;
   int failure_ = 0;  // error number of the lookup, 0 when bound
-  void* library_ = nullptr;
+  ModuleHandle library_;
   Entry entry_ = nullptr;
 };
 

@@ -35,6 +35,15 @@
 //   lays the controls out again and calls onDpiChanged().
 // - Option buttons with the same parent that follow one another form one
 //   group; the selected one is the group's tab stop.
+// - The form lets go of its window at WM_NCDESTROY and never hears of it
+//   again. Its destructor destroys a window still open without calling back
+//   into the half-destroyed object: a subclass whose handlers must see its
+//   own WM_DESTROY, or that keeps fonts its controls use, calls destroy()
+//   in its own destructor.
+//
+// The layout rules (twips, frames, groups) are in platform/layout.h; the
+// window procedure and dispatch in form_win32.cpp, the modal loop in
+// modal_win32.cpp, controls, fonts and layout in view_win32.cpp.
 #include <windows.h>
 
 #include <optional>
@@ -43,24 +52,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/layout.h"
+#include "platform/win32/handle_win32.h"
+
 namespace tavo::win32 {
-
-// ---- Units ---------------------------------------------------------------
-
-inline constexpr int kTwipsPerInch = 1440;
-
-// Nearest whole pixel, halves away from zero.
-constexpr int twipsToPixels(int twips, int dpi) {
-  long long scaled = static_cast<long long>(twips) * dpi;
-  return static_cast<int>(scaled >= 0 ? (scaled + kTwipsPerInch / 2) / kTwipsPerInch
-                                      : -((-scaled + kTwipsPerInch / 2) / kTwipsPerInch));
-}
-
-constexpr int pixelsToTwips(int pixels, int dpi) {
-  if (dpi <= 0) return 0;
-  long long scaled = static_cast<long long>(pixels) * kTwipsPerInch;
-  return static_cast<int>(scaled >= 0 ? (scaled + dpi / 2) / dpi : -((-scaled + dpi / 2) / dpi));
-}
 
 struct Dpi {
   int x = 96, y = 96;
@@ -74,35 +69,9 @@ Dpi dpiForWindow(HWND w);
 // set it; older systems keep their default and still run the program.
 void becomeDpiAware();
 
-// ---- Control table -------------------------------------------------------
-
-enum class ControlKind { Frame, Option, Check, Button, Label, Text, List };
-
-inline constexpr int kNoParent = -1;
-
-// Control flags.
-namespace cf {
-inline constexpr unsigned kDefault = 1u << 0;     // Enter clicks it
-inline constexpr unsigned kCancel = 1u << 1;      // Esc clicks it
-inline constexpr unsigned kGroup = 1u << 2;       // starts a group (frames and option runs do anyway)
-inline constexpr unsigned kTabStop = 1u << 3;
-inline constexpr unsigned kDisabled = 1u << 4;
-inline constexpr unsigned kNumberOnly = 1u << 5;  // text box: digits only
-inline constexpr unsigned kImeOff = 1u << 6;      // text box: no input method
-inline constexpr unsigned kBold = 1u << 7;        // the bold variant of the form's font
-inline constexpr unsigned kHidden = 1u << 8;
-}  // namespace cf
-
-struct ControlSpec {
-  ControlKind kind;
-  int id;
-  std::u16string_view caption;
-  int left, top, width, height;  // twips; inside a frame, relative to it
-  int parent = kNoParent;        // row of the enclosing frame in the same table
-  unsigned flags = 0;            // cf::
-  int maxLength = 0;             // text boxes: 0 = the system's limit
-  DWORD extraStyle = 0;          // further BS_/ES_/LBS_/SS_/WS_ bits
-};
+// The window size that gives a client area of the given pixels for this
+// style at this DPI.
+SIZE windowSizeForClient(int clientWidthPx, int clientHeightPx, DWORD style, DWORD exStyle, int dpi);
 
 struct FontSpec {
   std::u16string_view face = u"ＭＳ Ｐゴシック";
@@ -121,17 +90,6 @@ struct FormSpec {
   int iconId = 1;  // resource id of the program's icon; the system's when missing
 };
 
-// The font height in pixels (negative: character height) for a size in points.
-int fontHeightPixels(double points, int dpiY);
-
-// Absolute position of row `index` in twips: frames add their own offsets.
-RECT controlRectTwips(std::span<const ControlSpec> controls, std::size_t index);
-
-// Whether row `index` begins a dialog-manager group: frames, the first row,
-// the row after a frame, a change of parent, the first option button of a run
-// and the first row after such a run, besides anything marked cf::kGroup.
-bool startsGroup(std::span<const ControlSpec> controls, std::size_t index);
-
 // ---- Forms ---------------------------------------------------------------
 
 class Form {
@@ -149,8 +107,8 @@ class Form {
   HWND hwnd() const { return window_; }
   HWND control(int id) const;
   Dpi dpi() const { return dpi_; }
-  HFONT font() const { return font_; }
-  HFONT boldFont() const { return bold_; }
+  HFONT font() const { return font_.get(); }
+  HFONT boldFont() const { return bold_.get(); }
 
   int pxX(int twips) const { return twipsToPixels(twips, dpi_.x); }
   int pxY(int twips) const { return twipsToPixels(twips, dpi_.y); }
@@ -194,9 +152,8 @@ class Form {
  private:
   static LRESULT CALLBACK proc(HWND w, UINT m, WPARAM wp, LPARAM lp);
   LRESULT handle(UINT m, WPARAM wp, LPARAM lp);
-  void makeFonts();
-  void freeFonts();
-  void applyFonts();
+  void createControls(HINSTANCE instance);
+  void makeFonts();  // at the current DPI, in use before the old ones go
   void updateGroupTabStop(std::size_t index);
   int indexOf(int id) const;
   int idWithFlag(unsigned flag) const;
@@ -210,8 +167,7 @@ class Form {
   FontSpec fontSpec_;
   std::u16string fontFace_;
   Dpi dpi_;
-  HFONT font_ = nullptr;
-  HFONT bold_ = nullptr;
+  FontHandle font_, bold_;  // members: freed after ~Form has destroyed the window
   int clientWidthTwips_ = 0, clientHeightTwips_ = 0;
   bool modal_ = false;
   bool resizePending_ = false;  // a DPI change met the window minimised
@@ -222,9 +178,5 @@ class Form {
 
 // Runs msg through Form::preTranslate, and dispatches it when no form took it.
 void dispatchFormMessage(MSG& msg);
-
-// The window size that gives a client area of the given pixels for this
-// style at this DPI.
-SIZE windowSizeForClient(int clientWidthPx, int clientHeightPx, DWORD style, DWORD exStyle, int dpi);
 
 }  // namespace tavo::win32

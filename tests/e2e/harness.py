@@ -15,11 +15,13 @@ import tempfile
 import threading
 import time
 import unittest
+import wave
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 BUILD = Path(os.environ.get("TAVO_BUILD", ROOT / "build" / "win64"))
 TAVO_EXE = Path(os.environ.get("TAVO_EXE", BUILD / "Tavo.exe"))
+WAVMEND_EXE = BUILD / "Wavmend.exe"
 # The help page as Wine's shell trace writes it: a DOS path, backslashes doubled.
 HELP_PAGE = "Z:" + str(TAVO_EXE.parent / "TavoHELP" / "index.html").replace("/", "\\\\")
 PROBE_EXE = Path(os.environ.get("TAVO_PROBE", BUILD / "tavo_probe.exe"))
@@ -27,24 +29,26 @@ OUT = Path(os.environ.get("TAVO_E2E_OUT", ROOT / "out" / "e2e"))
 WORK = Path(os.environ.get("TAVO_E2E_WORK", ROOT / "build" / "e2e"))
 # "win32": the 32-bit flavour in a 32-bit prefix under wine32.
 WINEARCH = os.environ.get("TAVO_WINEARCH", "win64")
-FAKETIME_LIB = next(
-    (p for p in (Path("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"),
-                 Path("/usr/lib/faketime/libfaketime.so.1")) if p.exists()),
-    None)
+FAKETIME_LIB = next((p for p in (Path("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"),
+                                 Path("/usr/lib/faketime/libfaketime.so.1")) if p.exists()), None)
 
 DESKTOP_NAME, DESKTOP_SIZE = "e2e", "1024x700"
 TICK = 0.25  # Tavo's default polling interval, seconds
+MAIN_CLASS = "ThunderRT6FormDC"
+REPORT, ALARM = "エラー - Tavo", "Alarm - Tavo"
+MONTHS = ["Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"]
 
 # Japanese UI fonts mapped to the IPA fonts that Debian ships, so Japanese
 # text in title bars and boxes is drawn, not boxes.
-FONT_SUBSTITUTES = {
-    "MS Gothic": "IPAGothic",
-    "MS PGothic": "IPAPGothic",
-    "MS UI Gothic": "IPAPGothic",
-    "ＭＳ ゴシック": "IPAGothic",
-    "ＭＳ Ｐゴシック": "IPAPGothic",
-    "MS Shell Dlg": "IPAPGothic",
-}
+FONT_SUBSTITUTES = {"MS Gothic": "IPAGothic", "MS PGothic": "IPAPGothic", "MS UI Gothic": "IPAPGothic",
+                    "ＭＳ ゴシック": "IPAGothic", "ＭＳ Ｐゴシック": "IPAPGothic", "MS Shell Dlg": "IPAPGothic"}
+
+
+def build_version():
+    """The version the build stamps into Tavo.exe, as Tavo writes it ("1.70.0001")."""
+    text = (BUILD / "generated" / "tavo_version.h").read_text()
+    major, minor, revision = (int(re.search(rf"kVersion{k} = (\d+)", text)[1]) for k in ("Major", "Minor", "Revision"))
+    return f"{major}.{minor:02d}.{revision:04d}"
 
 
 class RigError(Exception):
@@ -54,7 +58,6 @@ class RigError(Exception):
 def wait_until(check, timeout, interval=0.05, what="condition"):
     """Polls check() until it returns something truthy; raises after timeout."""
     deadline = time.monotonic() + timeout
-    last = None
     while True:
         last = check()
         if last:
@@ -64,55 +67,80 @@ def wait_until(check, timeout, interval=0.05, what="condition"):
         time.sleep(interval)
 
 
-# ---- the probe's line protocol ------------------------------------------
+def settled(read, timeout, what, quiet=1.0):
+    """Waits until read() has not changed for `quiet` seconds; returns its last value."""
+    last = [read(), time.monotonic()]
+
+    def check():
+        value = read()
+        if value != last[0]:
+            last[:] = [value, time.monotonic()]
+        return time.monotonic() - last[1] > quiet
+
+    wait_until(check, timeout, 0.1, what)
+    return last[0]
+
+
+# ---- the probe's line protocol: TAB between fields, \\ \t \n \r escaped ----
 
 _UNESCAPES = {"\\": "\\", "t": "\t", "n": "\n", "r": "\r"}
 
 
 def encode_fields(fields):
-    # str.replace, not a loop per character: values run to 100 000 characters.
     return "\t".join(str(f).replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n").replace("\r", "\\r")
                      for f in fields)
 
 
 def decode_fields(line):
-    if "\\" not in line:
-        return line.split("\t")
-    fields, cur, i = [], [], 0
-    while i < len(line):
-        c = line[i]
-        if c == "\t":
-            fields.append("".join(cur))
-            cur = []
-        elif c == "\\" and i + 1 < len(line):
-            i += 1
-            cur.append(_UNESCAPES.get(line[i], line[i]))
-        else:
-            cur.append(c)
-        i += 1
-    fields.append("".join(cur))
-    return fields
+    # An escaped field holds no raw TAB, so every TAB separates.
+    return [re.sub(r"\\(.)", lambda m: _UNESCAPES.get(m[1], m[1]), f) for f in line.split("\t")]
 
 
 # ---- expected clock texts ------------------------------------------------
 
-MONTHS = ["Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"]
-
-
 def default_clock(t):
-    """The clock text of the default settings ("%h:nn%,%mmm%,%d%") for a struct_time."""
+    """The clock text of the default settings ("%h:nn%,%mmm%,%d%")."""
     return f"{t.tm_hour}:{t.tm_min:02d},{MONTHS[t.tm_mon - 1]},{t.tm_mday}"
 
 
-def clocks_around_now(spread=2.0):
-    """Default clock texts that a title may show now (the minute may turn)."""
+def common_clock(t):
+    """The clock text of the common style (UserTaste 1)."""
+    return f"{t.tm_hour}:{t.tm_min:02d},{t.tm_mon}/{t.tm_mday}"
+
+
+def clocks_around_now(form=default_clock, spread=2.0):
+    """Clock texts that a title may show now (the minute may turn)."""
     now = time.time()
-    return {default_clock(time.localtime(now + d)) for d in (-spread, 0.0, spread)}
+    return {form(time.localtime(now + d)) for d in (-spread, 0.0, spread)}
 
 
 def compose(clock, title, right=0, equal=1):
     sep = " = " if equal == 1 else " "
     return f"{title}{sep}{clock}" if right == 1 else f"{clock}{sep}{title}"
+
+
+def write_wave(path):
+    path.parent.mkdir(parents=True, exist_ok=True)
+    with wave.open(str(path), "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(1)
+        w.setframerate(8000)
+        w.writeframes(bytes([128]) * 400)  # 50 ms of silence
+
+
+def tavo_pid(prefix):
+    """The Linux process that runs Tavo.exe (behind Wine's start.exe) in this prefix."""
+    def find():
+        for proc in Path("/proc").iterdir():
+            try:
+                if (proc.name.isdigit() and b"Tavo.exe" in (proc / "cmdline").read_bytes().split(b"\0")[0]
+                        and f"WINEPREFIX={prefix}".encode() in (proc / "environ").read_bytes().split(b"\0")):
+                    return int(proc.name)
+            except OSError:
+                continue
+        return None
+
+    return wait_until(find, 10, 0.1, "Tavo's Linux process")
 
 
 # ---- processes -------------------------------------------------------------
@@ -124,8 +152,7 @@ class Display:
         read_fd, write_fd = os.pipe()
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
         os.close(write_fd)
         number = b""
         deadline = time.monotonic() + 15
@@ -151,37 +178,27 @@ class Display:
 
 
 def wine_env(display, prefix, extra=None):
-    env = dict(os.environ)
-    env.update({
-        "DISPLAY": display,
-        "WINEPREFIX": str(prefix),
-        "WINEDEBUG": "-all",
-        # No Mono or Gecko installers: nothing here downloads.
-        "WINEDLLOVERRIDES": "mscoree,mshtml=",
-        "WINEARCH": WINEARCH,
-    })
-    for k in ("LD_PRELOAD", "FAKETIME", "FAKETIME_TIMESTAMP_FILE"):
-        env.pop(k, None)
-    if extra:
-        env.update(extra)
+    env = {k: v for k, v in os.environ.items() if k not in ("LD_PRELOAD", "FAKETIME", "FAKETIME_TIMESTAMP_FILE")}
+    # No Mono or Gecko installers: nothing here downloads.
+    env.update({"DISPLAY": display, "WINEPREFIX": str(prefix), "WINEDEBUG": "-all",
+                "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEARCH": WINEARCH, **(extra or {})})
     return env
 
 
 def make_template(display, path):
     """A booted prefix with the font substitutes, copied by every scenario."""
     env = wine_env(display, path)
-    subprocess.run(["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   timeout=180, check=True)
-    reg = path / "fonts.reg"
+    quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL, "check": True}
+    subprocess.run(["wineboot", "-i"], env=env, timeout=180, **quiet)
     lines = ["REGEDIT4", "", r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]"]
     lines += [f'"{k}"="{v}"' for k, v in FONT_SUBSTITUTES.items()]
     # Every program of the prefix opens on the virtual desktop, which draws
     # real title bars; without it windows would be bare X windows.
     lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\Explorer]", f'"Desktop"="{DESKTOP_NAME}"',
               "", r"[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]", f'"{DESKTOP_NAME}"="{DESKTOP_SIZE}"']
+    reg = path / "fonts.reg"
     reg.write_text("\r\n".join(lines) + "\r\n", encoding="utf-16")
-    subprocess.run(["wine", "regedit", "/S", str(reg)], env=env, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=60, check=True)
+    subprocess.run(["wine", "regedit", "/S", str(reg)], env=env, timeout=60, **quiet)
     subprocess.run(["wineserver", "-w"], env=env, timeout=60, check=True)
 
 
@@ -206,61 +223,46 @@ class Probe:
                                      stdout=subprocess.PIPE, stderr=log)
         self.lines = queue.Queue()
         self.late = 0
-        self.log = log
         threading.Thread(target=self._read, daemon=True).start()
-        self._handshake(30)
-
-    def _handshake(self, timeout):
-        """The first ping; what else the start of the program puts out before
-        the answer (Wine's own noise) is logged and skipped."""
-        self.proc.stdin.write(b"ping\n")
-        self.proc.stdin.flush()
-        deadline = time.monotonic() + timeout
-        while True:
-            try:
-                line = self.lines.get(timeout=max(0.1, deadline - time.monotonic()))
-            except queue.Empty:
-                raise RigError(f"probe did not answer ping within {timeout}s") from None
-            if line is None:
-                raise RigError("probe ended")
-            if line == "ok\tpong":
-                return
-            self.log.write(f"probe start, skipped: {line!r}\n".encode())
-            self.log.flush()
+        # What the start of the program puts out before the first answer is Wine's own noise.
+        self._send(["ping"])
+        deadline = time.monotonic() + 30
+        while (line := self._next(max(0.1, deadline - time.monotonic()), "ping")) != "ok\tpong":
+            log.write(f"probe start, skipped: {line!r}\n".encode())
 
     def _read(self):
         for raw in self.proc.stdout:
             self.lines.put(raw.decode("utf-8", "replace").rstrip("\r\n"))
         self.lines.put(None)
 
-    def call(self, *fields, timeout=10):
-        # Answers come in order: a late answer to an earlier call is not this one's.
-        while self.late:
-            try:
-                self.lines.get(timeout=timeout)
-                self.late -= 1
-            except queue.Empty:
-                raise RigError("probe is stuck") from None
+    def _send(self, fields):
         self.proc.stdin.write((encode_fields(fields) + "\n").encode("utf-8"))
         self.proc.stdin.flush()
+
+    def _next(self, timeout, what):
         try:
             line = self.lines.get(timeout=timeout)
         except queue.Empty:
-            self.late += 1
-            raise RigError(f"probe did not answer {fields[0]} within {timeout}s") from None
+            raise RigError(f"probe did not answer {what} within {timeout}s") from None
         if line is None:
             raise RigError("probe ended")
-        reply = decode_fields(line)
+        return line
+
+    def call(self, *fields, timeout=10):
+        # Answers come in order: a late answer to an earlier call is not this one's.
+        while self.late:
+            self._next(timeout, "an earlier call")
+            self.late -= 1
+        self._send(fields)
+        self.late += 1
+        reply = decode_fields(self._next(timeout, fields[0]))
+        self.late -= 1
         if reply[0] != "ok":
             raise RigError(f"probe {fields[0]}: {' '.join(reply[1:])}")
         return reply[1:]
 
-    # Convenience wrappers
     def create(self, cls, title):
         return int(self.call("create", cls, title)[0])
-
-    def front(self, hwnd):
-        self.call("front", hwnd)
 
     def title(self, hwnd):
         return self.call("title", hwnd)[0]
@@ -269,8 +271,7 @@ class Probe:
         self.call("settitle", hwnd, text)
 
     def received(self, hwnd):
-        r = self.call("received", hwnd)
-        return r[1:]
+        return self.call("received", hwnd)[1:]
 
     def foreground(self):
         h, cls, title = self.call("foreground")
@@ -278,6 +279,12 @@ class Probe:
 
     def find(self, cls="", title=""):
         return int(self.call("find", cls, title)[0])
+
+    def exists(self, hwnd):
+        return self.call("exists", hwnd) == ["1"]
+
+    def rect(self, hwnd, *child):
+        return tuple(map(int, self.call("rect", hwnd, *child)))
 
     def reg_set(self, section, key, value):
         self.call("regset", section, key, value)
@@ -288,16 +295,13 @@ class Probe:
 
     def reg_set_units(self, section, key, value):
         """Stores any Python text as REG_SZ, unpaired surrogates and NULs included."""
-        hexed = value.encode("utf-16-be", "surrogatepass").hex().upper()
-        self.call("regsetw", section, key, hexed, timeout=30)
+        self.call("regsetw", section, key, value.encode("utf-16-be", "surrogatepass").hex().upper(), timeout=30)
 
     def reg_dump(self, section):
         """{name: (type, text)} of every value of a section, text decoded as stored."""
         r = self.call("regdump", section, timeout=30)
-        out = {}
-        for i in range(0, len(r) - 2, 3):
-            out[r[i]] = (int(r[i + 1]), bytes.fromhex(r[i + 2]).decode("utf-16-be", "surrogatepass"))
-        return out
+        return {r[i]: (int(r[i + 1]), bytes.fromhex(r[i + 2]).decode("utf-16-be", "surrogatepass"))
+                for i in range(0, len(r) - 2, 3)}
 
     def windows(self):
         r = self.call("windows")
@@ -306,8 +310,7 @@ class Probe:
     def stop(self):
         if self.proc.poll() is None:
             try:
-                self.proc.stdin.write(b"quit\n")
-                self.proc.stdin.flush()
+                self._send(["quit"])
                 self.proc.wait(5)
             except (OSError, subprocess.TimeoutExpired):
                 self.proc.kill()
@@ -316,15 +319,13 @@ class Probe:
 class Run:
     """State shared by every scenario of one run: the display and the template prefix."""
 
-    display = None
-    template = None
-    root = None
+    display = template = root = None
 
     @classmethod
     def start(cls):
         if cls.display:
             return
-        for tool in ("Xvfb", "wine", "wineserver", "xwd", "convert"):
+        for tool in ("Xvfb", "wine", "wineserver", "xwd", "convert", "xdotool"):
             if not shutil.which(tool):
                 raise RigError(f"{tool} is missing (scripts/deps.sh installs it)")
         if not PROBE_EXE.exists():
@@ -368,49 +369,38 @@ class Scenario:
         self.log = open(self.dir / "wine.log", "wb")
         self.procs = []
         subprocess.run(["wineserver", "-p0"], env=self.env, timeout=30, check=True)
-        self.procs.append(subprocess.Popen(["wine", "explorer", f"/desktop={DESKTOP_NAME},{DESKTOP_SIZE}"], env=self.env,
-                                           stdout=self.log, stderr=self.log))
+        self.spawn("explorer", f"/desktop={DESKTOP_NAME},{DESKTOP_SIZE}")
         self.probe = Probe(self.env, self.log)
-        self.extra_probes = []
         self.tavo = None
         self.main = 0
-        self.clock_file = None
-
-    # ---- Tavo ----
-
-    def fake_clock(self, fake_time):
-        """Environment that puts a process's local time at fake_time ("YYYY-mm-dd HH:MM:SS"),
-        standing still; set_fake_time() moves it while the process runs."""
-        if not FAKETIME_LIB:
-            raise RigError("libfaketime is missing (scripts/deps.sh installs it)")
-        if WINEARCH == "win32":
-            # Debian's i386 libfaketime misses glibc's 64-bit time calls.
-            raise RigError("a fake clock cannot reach 32-bit Wine")
         self.clock_file = self.dir / "faketime"
-        self.set_fake_time(fake_time)
-        # Only the wall clock moves; timers keep running on the real monotonic clock.
-        return {"LD_PRELOAD": str(FAKETIME_LIB), "FAKETIME_TIMESTAMP_FILE": str(self.clock_file),
-                "FAKETIME_NO_CACHE": "1", "FAKETIME_DONT_FAKE_MONOTONIC": "1"}
 
-    def start_probe(self, extra_env=None):
-        """Another probe process, e.g. one that lives at a fake time."""
-        p = Probe(wine_env(Run.display.name, self.prefix, extra_env), self.log)
-        self.extra_probes.append(p)
-        return p
+    def spawn(self, *cmd, env=None):
+        proc = subprocess.Popen(["wine", *map(str, cmd)], env=env or self.env, stdout=self.log, stderr=self.log)
+        self.procs.append(proc)
+        return proc
 
-    def start_tavo(self, fake_time=None, args=(), env=None):
-        """Starts Tavo.exe and waits for its main window; fake_time freezes its local time there.
+    def start_tavo(self, fake_time=None, env=None):
+        """Starts Tavo.exe and waits for its main window. fake_time ("YYYY-mm-dd HH:MM:SS", or
+        libfaketime's "@... xN") sets its local time, standing still; set_fake_time() moves it.
         env adds to Tavo's environment (e.g. a WINEDEBUG channel whose lines go to wine.log)."""
-        if not TAVO_EXE.exists():
-            raise RigError(f"{TAVO_EXE} is missing: build the win64 preset first")
-        extra = {**(self.fake_clock(fake_time) if fake_time else {}), **(env or {})}
-        self.tavo = subprocess.Popen(["wine", str(TAVO_EXE), *args],
-                                     env=wine_env(Run.display.name, self.prefix, extra),
-                                     stdout=self.log, stderr=self.log)
-        self.procs.append(self.tavo)
+        extra = dict(env or {})
+        if fake_time:
+            if not FAKETIME_LIB or WINEARCH == "win32":
+                # Debian's i386 libfaketime misses glibc's 64-bit time calls.
+                raise RigError("no libfaketime for this Wine")
+            self.set_fake_time(fake_time)
+            # Only the wall clock moves; timers keep running on the real monotonic clock.
+            extra.update({"LD_PRELOAD": str(FAKETIME_LIB), "FAKETIME_TIMESTAMP_FILE": str(self.clock_file),
+                          "FAKETIME_NO_CACHE": "1", "FAKETIME_DONT_FAKE_MONOTONIC": "1"})
+        self.tavo = self.spawn(TAVO_EXE, env=wine_env(Run.display.name, self.prefix, extra))
         # Looked up while hidden: once in front, its title may carry the clock.
-        self.main = wait_until(lambda: self.probe.find("ThunderRT6FormDC", "Tavo"), 20, 0.1, "Tavo's main window")
+        self.main = wait_until(lambda: self.probe.find(MAIN_CLASS, "Tavo"), 20, 0.1, "Tavo's main window")
         return self.main
+
+    def stop_tavo(self):
+        self.probe.call("close", self.main)
+        self.tavo.wait(10)
 
     def set_fake_time(self, fake_time):
         # Written whole and renamed, so a reader never sees half a line.
@@ -426,43 +416,24 @@ class Scenario:
         except subprocess.TimeoutExpired:
             raise AssertionError(f"Tavo.exe {' '.join(args)} did not end within {timeout}s") from None
 
-    # ---- observation ----
-
-    def wait_title(self, hwnd, accept, timeout=5, what=None):
-        """Waits until the window's title satisfies accept(title); returns it."""
-        seen = []
-
-        def check():
-            t = self.probe.title(hwnd)
-            if not seen or seen[-1] != t:
-                seen.append(t)
-            return t if accept(t) else None
-
-        try:
-            return wait_until(check, timeout, 0.05, what or "title")
-        except RigError as e:
-            raise AssertionError(f"{e}; titles seen: {seen!r}") from None
-
-    def wait_title_is(self, hwnd, expected, timeout=5):
-        if isinstance(expected, str):
-            expected = {expected}
-        return self.wait_title(hwnd, lambda t: t in expected, timeout, f"one of {sorted(expected)!r}")
-
     def screenshot(self, name):
         OUT.mkdir(parents=True, exist_ok=True)
         raw = self.dir / f"{name}.xwd"
-        with open(raw, "wb") as f:
-            subprocess.run(["xwd", "-root", "-silent", "-display", Run.display.name], stdout=f, timeout=30,
-                           check=True)
+        for attempt in range(2):
+            # xwd fails now and then while a window is being created or destroyed.
+            with open(raw, "wb") as f:
+                if subprocess.run(["xwd", "-root", "-silent", "-display", Run.display.name], stdout=f,
+                                  timeout=30).returncode == 0:
+                    break
+            time.sleep(0.5)
         subprocess.run(["convert", str(raw), str(OUT / f"{name}.png")], timeout=60, check=True)
         raw.unlink()
 
     def stop(self):
-        for p in [self.probe, *self.extra_probes]:
-            try:
-                p.stop()
-            except Exception:
-                pass
+        try:
+            self.probe.stop()
+        except Exception:
+            pass
         subprocess.run(["wineserver", "-k"], env=self.env, timeout=30)
         for p in self.procs:
             try:
@@ -473,6 +444,62 @@ class Scenario:
         shutil.rmtree(self.prefix, ignore_errors=True)
 
 
+class Boxes:
+    """Finds message boxes by title (which the caption clock may prefix),
+    answers them and keeps what each said, in order."""
+
+    def __init__(self, probe):
+        self.probe = probe
+        self.shown = []  # (title, text)
+
+    def find(self, title):
+        return next((h for h, cls, t in self.probe.windows()
+                     if cls == "#32770" and (t == title or t.endswith(" " + title))), 0)
+
+    def text(self, h):
+        c = self.probe.call("children", h)
+        return max((c[i + 2] for i in range(0, len(c) - 2, 3) if c[i + 1].lower() == "static"), key=len, default="")
+
+    def wait(self, title, timeout=10):
+        """A box with its text in place (it appears a moment before its text)."""
+        return wait_until(lambda: (lambda h: h if h and self.text(h) else 0)(self.find(title)), timeout, 0.1,
+                          f"a box titled {title!r}")
+
+    def answer(self, title, button="OK", timeout=10):
+        """Waits for a box, presses its button; returns the box's text."""
+        h = self.wait(title, timeout)
+        text = self.text(h)
+        self.shown.append((title, text))
+        self.probe.call("press", h, button)
+        wait_until(lambda: not self.probe.exists(h), 10, 0.1, f"{title!r} to close")
+        return text
+
+    def poll(self, titles=(REPORT, ALARM)):
+        """Answers OK to every complete box of these titles in sight; True when there was one."""
+        found = [t for t in titles if (h := self.find(t)) and self.text(h)]
+        for t in found:
+            self.answer(t, "#1")
+        return bool(found)
+
+    def until(self, check, timeout, what):
+        """Answers boxes until check() holds; returns what it returned."""
+        try:
+            return wait_until(lambda: (self.poll(), check())[1], timeout, 0.1, what)
+        except RigError as e:
+            raise AssertionError(f"{e}; boxes: {self.shown!r}") from None
+
+    def drain(self, quiet=1.0, timeout=40):
+        """Answers boxes until none has come for `quiet` seconds."""
+        last = [time.monotonic()]
+
+        def calm():
+            if self.poll():
+                last[0] = time.monotonic()
+            return time.monotonic() - last[0] > quiet
+
+        self.until(calm, timeout, "the boxes to stop coming")
+
+
 class ScenarioCase(unittest.TestCase):
     """A test case whose every test runs in a scenario of its own."""
 
@@ -480,18 +507,35 @@ class ScenarioCase(unittest.TestCase):
         self.s = Scenario(self._testMethodName.removeprefix("test_"))
         self.addCleanup(self.s.stop)
         self.probe = self.s.probe
+        self.boxes = Boxes(self.probe)
 
     def tearDown(self):
         # An error report left open means Tavo failed somewhere, even if the
         # titles looked right.
-        if self.s.tavo is not None:
-            box, text = self.probe.call("msgbox", "エラー - Tavo")
-            if box != "0":
-                self.s.screenshot(f"{self.s.name}-error")
-                self.fail(f"Tavo shows an error report: {text!r}")
+        if self.s.tavo is not None and self.s.tavo.poll() is None and (h := self.boxes.find(REPORT)):
+            self.s.screenshot(f"{self.s.name}-error")
+            self.fail(f"Tavo shows an error report: {self.boxes.text(h)!r}")
 
     def window(self, title, cls="ProbeWindow"):
         return self.probe.create(cls, title)
+
+    def store(self, section="Main", **values):
+        for key, value in values.items():
+            self.probe.reg_set(section, key, value)
+
+    def stored(self, key, section="Main"):
+        return self.probe.reg_get(section, key)
+
+    def keys(self, *keys):
+        """Keys typed on the display, as a user types them into the window in front."""
+        self._xdotool("key", "--delay", "60", *keys)
+
+    def type_text(self, text):
+        self._xdotool("type", "--delay", "40", "--", text)
+
+    def _xdotool(self, *args):
+        subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=Run.display.name), timeout=30, check=True)
+        time.sleep(0.3)
 
     def wine_log(self):
         """What Wine wrote so far for this scenario's programs, trace channels included."""
@@ -503,19 +547,42 @@ class ScenarioCase(unittest.TestCase):
         return re.findall(r'SHELL_execute mask=.* verb=L"open" file=L"(.*?)"', self.wine_log())
 
     def bring(self, hwnd):
-        self.probe.front(hwnd)
+        self.probe.call("front", hwnd)
         wait_until(lambda: self.probe.foreground()[0] == hwnd, 3, what=f"window {hwnd} in front")
 
+    def in_front(self, cls, timeout=10):
+        return wait_until(lambda: (lambda f: f[0] if f[1] == cls else 0)(self.probe.foreground()), timeout, 0.1,
+                          f"a {cls} in front")
+
+    def gone(self, hwnd, what="the window to close"):
+        wait_until(lambda: not self.probe.exists(hwnd), 10, 0.1, what)
+
+    def show_main(self):
+        """A second start without arguments; returns the main window once it is in front."""
+        self.assertEqual(self.s.tavo_command(), 0)
+        wait_until(lambda: self.probe.foreground()[0] == self.s.main, 10, 0.1, "the main window in front")
+        return self.s.main
+
+    def wait_title(self, hwnd, accept, timeout=5, what="title"):
+        """Waits until the window's title satisfies accept(title); returns it."""
+        seen = []
+
+        def check():
+            t = self.probe.title(hwnd)
+            if not seen or seen[-1] != t:
+                seen.append(t)
+            return t if accept(t) else None
+
+        try:
+            return wait_until(check, timeout, 0.05, what)
+        except RigError as e:
+            raise AssertionError(f"{e}; titles seen: {seen!r}") from None
+
     def assert_clock(self, hwnd, own_title, clocks=None, timeout=5, **form):
-        """Waits for the window to carry the clock (any of `clocks`, default: now) before its title."""
-        if isinstance(clocks, str):
-            clocks = {clocks}
-
-        def accept(title):
-            return title in {compose(c, own_title, **form) for c in (clocks or clocks_around_now())}
-
-        return self.s.wait_title(hwnd, accept, timeout, f"the clock with {own_title!r}")
+        """Waits for the window to carry the clock (any of `clocks`, default: now) with its title."""
+        clocks = {clocks} if isinstance(clocks, str) else clocks or clocks_around_now()
+        return self.wait_title(hwnd, lambda t: t in {compose(c, own_title, **form) for c in clocks}, timeout,
+                               f"the clock with {own_title!r}")
 
     def assert_own_title(self, hwnd, own_title, timeout=5):
-        return self.s.wait_title_is(hwnd, own_title, timeout)
-
+        return self.wait_title(hwnd, lambda t: t == own_title, timeout, repr(own_title))

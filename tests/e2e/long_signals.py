@@ -28,9 +28,8 @@ import json
 import os
 import re
 import time
-import wave
 
-from harness import RigError, ScenarioCase, wait_until
+from harness import MONTHS, ScenarioCase, tavo_pid, wait_until, write_wave
 
 HOURS = float(os.environ.get("TAVO_LONG_HOURS", "25"))
 SPEED = int(os.environ.get("TAVO_LONG_SPEED", "600"))
@@ -47,7 +46,6 @@ THREAD_KB = 976
 # Beyond the threads' share the working set may wander by a few pages, no more.
 RSS_SLACK_KB = int(os.environ.get("TAVO_LONG_RSS_SLACK_KB", "256"))
 
-MONTHS = ["Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"]
 CLOCK = re.compile(r"^(\d{1,2}):(\d\d):(\d\d),([A-Z][a-z]{2}),(\d{1,2}) = ")
 FLASH = "fixme:win:NtUserFlashWindowEx"
 CHIME = re.compile(r"SoundName=.*long\.wav")
@@ -60,14 +58,6 @@ def parse_clock(title):
         return None
     h, n, s, mon, d = m.groups()
     return datetime.datetime(START.year, MONTHS.index(mon) + 1, int(d), int(h), int(n), int(s))
-
-
-def write_wave(path):
-    with wave.open(str(path), "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(1)
-        w.setframerate(8000)
-        w.writeframes(bytes([128]) * 400)  # 50 ms of silence
 
 
 class Watch:
@@ -118,26 +108,6 @@ class LongRun(ScenarioCase):
         self.log_rest = lines.pop()
         return [line.decode("utf-8", "replace") for line in lines]
 
-    def tavo_pid(self):
-        """Wine runs Tavo.exe in a process of its own behind start.exe: the one
-        whose command line names Tavo.exe, in this scenario's prefix."""
-        prefix = f"WINEPREFIX={self.s.prefix}".encode()
-
-        def find():
-            for entry in os.listdir("/proc"):
-                if not entry.isdigit():
-                    continue
-                try:
-                    cmd = open(f"/proc/{entry}/cmdline", "rb").read()
-                    env = open(f"/proc/{entry}/environ", "rb").read().split(b"\0")
-                except OSError:
-                    continue
-                if b"Tavo.exe" in cmd.split(b"\0")[0] and prefix in env:
-                    return int(entry)
-            return None
-
-        return wait_until(find, 10, 0.1, "Tavo's process")
-
     def test_hourly_signals_and_the_daily_alarm(self):
         p = self.probe
         sounds = self.s.prefix / "drive_c" / "long.wav"
@@ -154,7 +124,7 @@ class LongRun(ScenarioCase):
         self.s.start_tavo(fake_time=f"@{START:%Y-%m-%d %H:%M:%S} x{SPEED}",
                           env={"WINEDEBUG": "-all,fixme+win,trace+winmm"})
         self.bring(h)
-        pid = self.tavo_pid()
+        pid = tavo_pid(self.s.prefix)
 
         w, first, end, real = self.watch(h, pid)
         unseen = self.unseen_minutes(w, first)

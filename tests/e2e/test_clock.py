@@ -1,10 +1,9 @@
-"""The caption clock of the real Tavo.exe on real windows."""
+"""The caption clock of the real Tavo.exe on real windows: what it writes,
+what it gives back, and which windows it leaves alone."""
 
-import subprocess
 import time
-import unittest
 
-from harness import TICK, ScenarioCase, compose, wait_until
+from harness import MAIN_CLASS, TICK, ScenarioCase, compose, wait_until
 
 # Outside the Japanese code page: an emoji (a surrogate pair), Korean,
 # Greek, a CJK extension character; and blanks at both ends.
@@ -12,89 +11,133 @@ WIDE_TITLE = " Ünïcödé 🎉 Ω 한국어 ✓ 𠮷 "
 
 
 class Clock(ScenarioCase):
-    def test_defaults_put_the_time_before_the_title(self):
-        a = self.window("メモ - 既定の時計")
-        self.s.start_tavo()
-        self.bring(a)
-        self.assert_clock(a, "メモ - 既定の時計")
-        self.s.screenshot("default_clock")
-
-    def test_switching_gives_every_window_its_exact_title_back(self):
-        a = self.window(WIDE_TITLE)
-        b = self.window("Plain B")
-        notepad = subprocess.Popen(["wine", "notepad"], env=self.s.env, stdout=self.s.log, stderr=self.s.log)
-        self.s.procs.append(notepad)
+    def test_windows_get_the_clock_and_their_exact_titles_back(self):
+        self.store(WindowList0="ProbeListed", WindowList1="probecased",  # differs from a class only in case
+                   WindowList3="ProbeBehindGap")  # after an empty entry: never read
+        a, b = self.window(WIDE_TITLE), self.window("Plain B")
+        listed, cased = self.window("Listed", "ProbeListed"), self.window("Cased", "ProbeCased")
+        gap = self.window("Behind the gap", "ProbeBehindGap")
+        speller, dialog = self.window("ｽﾍﾟﾙﾁｪｯｸ", "#32770"), self.window("Some dialog", "#32770")
+        self.s.spawn("notepad")
         n = wait_until(lambda: self.probe.find("Notepad", ""), 15, 0.1, "notepad")
         # Notepad names its document a moment after its window appears.
-        notepad_title = wait_until(lambda: (lambda t: t if " - " in t else None)(self.probe.title(n)), 5,
-                                   what="notepad's document title")
+        notepad = wait_until(lambda: (lambda t: " - " in t and t)(self.probe.title(n)), 5, what="notepad's title")
         self.s.start_tavo()
 
         self.bring(a)
         self.assert_clock(a, WIDE_TITLE)
         self.s.screenshot("wide_title")
-        for current, previous, previous_title, title in [
-            (b, a, WIDE_TITLE, "Plain B"),
-            (n, b, "Plain B", notepad_title),
-            (a, n, notepad_title, WIDE_TITLE),
-            (n, a, WIDE_TITLE, notepad_title),
-        ]:
+        for current, title, previous, previous_title in [
+                (b, "Plain B", a, WIDE_TITLE), (n, notepad, b, "Plain B"), (a, WIDE_TITLE, n, notepad),
+                (gap, "Behind the gap", a, WIDE_TITLE), (cased, "Cased", gap, "Behind the gap")]:
             with self.subTest(to=title):
                 self.bring(current)
                 self.assert_clock(current, title)
                 self.assert_own_title(previous, previous_title)
-        self.assertEqual(self.probe.title(b), "Plain B")
 
-    def test_a_window_that_retitles_itself_gets_the_clock_back(self):
-        a = self.window("First title")
-        b = self.window("Other")
-        self.s.start_tavo()
-        self.bring(a)
-        self.assert_clock(a, "First title")
+        # Listed classes, and every dialog while the spell checker is open, get not a single write.
+        for h, title in [(listed, "Listed"), (speller, "ｽﾍﾟﾙﾁｪｯｸ"), (dialog, "Some dialog")]:
+            self.bring(h)
+            self.assert_own_title(cased, "Cased")
+            time.sleep(4 * TICK)
+        self.probe.set_title(listed, "Listed renamed")  # the speller is known by its title: kept
+        time.sleep(4 * TICK)
+        for h, title in [(listed, "Listed renamed"), (speller, "ｽﾍﾟﾙﾁｪｯｸ"), (dialog, "Some dialog")]:
+            self.assertEqual(self.probe.received(h), [], "not a single write")
+            self.assertEqual(self.probe.title(h), title)
+        self.probe.call("destroy", speller)
+        wait_until(lambda: not self.probe.exists(speller), 5, what="the speller to close")
+        self.bring(dialog)
+        self.assert_clock(dialog, "Some dialog")
 
-        self.probe.set_title(a, "Renamed by itself")
-        self.assert_clock(a, "Renamed by itself")
-
-        # An edit that keeps the clock: the clock is taken off and put back once.
-        self.probe.set_title(a, self.probe.title(a) + " (2)")
-        self.assert_clock(a, "Renamed by itself (2)")
+        # A window that retitles itself gets the clock back; an edit that keeps
+        # the clock is taken off and put back once.
+        self.bring(b)
+        self.probe.set_title(b, "Renamed by itself")
+        self.assert_clock(b, "Renamed by itself")
+        self.probe.set_title(b, self.probe.title(b) + " (2)")
+        self.assert_clock(b, "Renamed by itself (2)")
         time.sleep(4 * TICK)  # let Tavo see the edit before the window goes
 
-        self.bring(b)
-        self.assert_own_title(a, "Renamed by itself (2)")
-
-    def test_a_steady_minute_writes_no_title(self):
-        a = self.window("Steady")
-        self.s.start_tavo(fake_time="2026-03-14 10:15:00")
-        self.bring(a)
-        self.assert_clock(a, "Steady", "10:15,Mar,14")
-        time.sleep(0.5)
-        self.probe.call("forget", a)
-        time.sleep(2.5)  # ten ticks
-        self.assertEqual(self.probe.received(a), [])
-
-        self.s.set_fake_time("2026-03-14 10:16:00")
-        self.assert_clock(a, "Steady", "10:16,Mar,14")
-        time.sleep(2)
-        self.assertEqual(self.probe.received(a), [compose("10:16,Mar,14", "Steady")], "one write per minute")
-
-    def test_a_hung_window_does_not_stop_the_clock(self):
-        hung = self.window("Hung window")
-        b = self.window("Next window")
-        c = self.window("Third window")
-        self.s.start_tavo()
-        self.bring(hung)
-        self.assert_clock(hung, "Hung window")
-
-        self.probe.call("hang", hung, 8000)
+        # A hung window does not stop the clock.
+        self.probe.call("hang", b, 8000)
         started = time.monotonic()
-        self.bring(b)
-        self.assert_clock(b, "Next window", timeout=4)
-        self.bring(c)
-        self.assert_clock(c, "Third window", timeout=4)
-        self.assert_own_title(b, "Next window")
-        self.assertLess(time.monotonic() - started, 7, "all of this while the first window still sleeps")
+        self.bring(a)
+        self.assert_clock(a, WIDE_TITLE, timeout=4)
+        self.bring(gap)
+        self.assert_clock(gap, "Behind the gap", timeout=4)
+        self.assert_own_title(a, WIDE_TITLE)
+        self.assertLess(time.monotonic() - started, 7, "all of this while the hung window still sleeps")
+        self.assert_own_title(b, "Renamed by itself (2)", timeout=12)
 
+        # A second start with /x ends the first, which gives the title back.
+        self.assertEqual(self.s.tavo_command("/x"), 0)
+        self.s.tavo.wait(10)
+        self.assertEqual(self.probe.find(MAIN_CLASS, "Tavo"), 0)
+        self.assert_own_title(gap, "Behind the gap")
 
-if __name__ == "__main__":
-    unittest.main()
+    def test_placement_and_separator(self):
+        # Out of range, either one gives no clock at all.
+        for right, equal in [(1, 0), (0, 0), (1, 1), ("2", 1), (0, "7")]:
+            with self.subTest(ClockRight=right, EqualSeparate=equal):
+                self.store(ClockRight=str(right), EqualSeparate=str(equal))
+                self.s.start_tavo()
+                title = f"Form {right}{equal}"
+                h = self.window(title)
+                self.bring(h)
+                if isinstance(right, int) and isinstance(equal, int):
+                    self.assert_clock(h, title, right=right, equal=equal)
+                else:
+                    time.sleep(6 * TICK)
+                    self.assertEqual(self.probe.title(h), title)
+                if (right, equal) == (1, 0):
+                    self.s.screenshot("clock_right")
+                self.s.stop_tavo()
+
+    def test_patterns_at_fake_times(self):
+        self.store("Plug in", TavoXX="1")
+        self.store(XXFormat=r"月齢%o%[%r%] %tt h:nn% %kk5h:nn% \%")
+        h = self.window("拡張書式")
+        self.s.start_tavo(fake_time="2026-01-18 02:30:00")
+        self.bring(h)
+        # The rig's own fake clock reaches Tavo, and a steady minute writes nothing.
+        self.assert_clock(h, "拡張書式", "月齢27[( ] 2:30 26:30 %")
+        time.sleep(2 * TICK)
+        self.probe.call("forget", h)
+        time.sleep(10 * TICK)
+        self.assertEqual(self.probe.received(h), [])
+        for fake_time, clock in [
+            ("2026-01-18 02:31:00", "月齢27[( ] 2:31 26:31 %"),
+            ("2026-12-06 21:05:00", "月齢26[( ] 9:05 21:05 %"),
+            ("2026-06-01 04:59:00", "月齢15[○] 4:59 28:59 %"),
+            ("2026-06-01 12:30:00", "月齢15[○] 0:30 12:30 %"),
+        ]:
+            with self.subTest(time=fake_time):
+                self.s.set_fake_time(fake_time)
+                self.assert_clock(h, "拡張書式", clock)
+                if fake_time.startswith("2026-06-01 04"):
+                    self.s.screenshot("extended_format")
+        self.probe.call("forget", h)
+        self.s.set_fake_time("2026-06-01 12:31:00")
+        self.assert_clock(h, "拡張書式", "月齢15[○] 0:31 12:31 %")
+        time.sleep(8 * TICK)
+        self.assertEqual(self.probe.received(h), [compose("月齢15[○] 0:31 12:31 %", "拡張書式")], "one write a minute")
+        self.s.stop_tavo()
+
+        for pattern, report, clock in [
+            ("abc%h", None, "XXErr"),  # no closing "%": no report
+            ("%kkxh:nn%", "場所:KTime-XXModule", "3:10"),  # the limit hour is no digit
+        ]:
+            with self.subTest(pattern=pattern):
+                self.store(XXFormat=pattern)
+                self.s.start_tavo(fake_time="2026-01-18 03:10:00")
+                h = self.window(f"壊れた書式 {pattern}")
+                self.bring(h)
+                if report:
+                    self.boxes.wait("エラー - Tavo", 5)
+                    self.s.screenshot("error_report")
+                    text = self.boxes.answer("エラー - Tavo")
+                    self.assertIn("エラー番号:13\r\n", text)
+                    self.assertIn(report, text)
+                self.assert_clock(h, f"壊れた書式 {pattern}", clock)
+                self.s.stop_tavo()

@@ -13,7 +13,7 @@ import statistics
 import time
 from pathlib import Path
 
-from harness import MONTHS, ScenarioCase, wait_until
+from harness import MONTHS, ScenarioCase, tavo_pid, wait_until
 
 TICK_MS = 50
 TICKS = int(os.environ.get("TAVO_SOAK_TICKS", "1500"))
@@ -39,22 +39,6 @@ SWITCH_SLACK = 1.3
 # for a queue or timer, a pipe, allocator arenas).
 SLACK = {"user": 16, "gdi": 16, "handles": 16, "listed_handles": 16, "windows": 0, "fds": 8, "threads": 2,
          "rss_kib": 16 * 1024}
-
-
-def linux_pid(prefix, exe_name):
-    """The Linux process that runs exe_name in this Wine prefix."""
-    for proc in Path("/proc").iterdir():
-        if not proc.name.isdigit():
-            continue
-        try:
-            cmdline = (proc / "cmdline").read_bytes()
-            if exe_name.encode() not in cmdline:
-                continue
-            if f"WINEPREFIX={prefix}".encode() in (proc / "environ").read_bytes().split(b"\0"):
-                return int(proc.name)
-        except OSError:
-            continue
-    return None
 
 
 def proc_counters(pid):
@@ -111,7 +95,7 @@ class Soak(ScenarioCase):
         self.kept_clock = []  # stopped windows that did not get their title back
         self.probe.reg_set("Main", "CheckInterval", "50")
         main = self.s.start_tavo()
-        pid = wait_until(lambda: linux_pid(self.s.prefix, "Tavo.exe"), 10, what="Tavo's Linux process")
+        pid = tavo_pid(self.s.prefix)
         started = time.monotonic()
         total = TICKS * TICK_MS / 1000
 

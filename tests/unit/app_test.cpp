@@ -7,10 +7,11 @@
 
 #include "base/text.h"
 #include "dialogs/details.h"
-#include "main_window_fakes.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_prompt.h"
 #include "platform/fake/fake_pump.h"
+#include "platform/fake/fake_system.h"
+#include "platform/fake/fake_views.h"
 #include "settings/keys.h"
 #include "settings/memory_store.h"
 
@@ -33,17 +34,6 @@ class LoggingStore : public MemoryStore {
   std::vector<std::u16string> reads, titles;
   fake::FakeDesktop* desktop = nullptr;
   WindowHandle watched = 0;
-};
-
-class NoFlashTimer : public FlashTimer {
- public:
-  void enable() override {}
-  void disable() override {}
-};
-
-class NoFiles : public FileOpenDialog {
- public:
-  std::optional<std::u16string> choose(const BrowseRequest&, std::u16string_view) override { return std::nullopt; }
 };
 
 class MainWindowTest : public ::testing::Test, public OtherInstance {
@@ -80,7 +70,7 @@ class MainWindowTest : public ::testing::Test, public OtherInstance {
   fake::LogSound sound{launches};
   fake::LogShell shell{launches};
   fake::FakeHost host;
-  NoFlashTimer flash;
+  fake::LogFlashTimer flash{launches};
   fake::FakeMainView view;
   Application app{AppPorts{store, prompt, host, desktop, clock, sound, shell, resources, pump, flash}, view};
   Settings& settings = app.settings();
@@ -374,7 +364,7 @@ TEST_F(MainWindowTest, DialogErrorsAreReported) {
 TEST_F(MainWindowTest, DetailsDialogLeavesAnUnknownSeparatorAlone) {
   set(keys::kEqualSeparate, u"2");
   loaded();
-  NoFiles files;
+  fake::FakeFiles files;
   DetailsDialog details(settings, state, app.reporter(), files);
   details.open();
   EXPECT_EQ(details.chkShow(details::kEqual).value, 0);
@@ -406,10 +396,10 @@ TEST_F(MainWindowTest, HourlySignalWaitsForTheFlashLimitMessage) {
   };
   app.flashTick();  // a run's first tick reads the limit: the message
   prompt.whileOpen = nullptr;
-  EXPECT_EQ(launches, fake::LaunchLog{u"wave async chime.wav"});
+  EXPECT_EQ(launches, (fake::LaunchLog{u"wave async chime.wav", u"flash on"}));
   app.tick();
   app.flashTick();
-  EXPECT_EQ(launches.size(), 1u) << "given once";
+  EXPECT_EQ(launches.size(), 2u) << "given once";
 }
 
 }  // namespace

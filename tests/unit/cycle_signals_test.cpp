@@ -5,7 +5,6 @@
 namespace tavo {
 namespace {
 
-using fake::SignalCall;
 constexpr SignalCall kPika0{SignalCall::kPika, 0}, kAlarm{SignalCall::kAlarm, 0};
 
 TEST_F(CycleTest, AlarmCheckOncePerChangeOfHourAndMinute) {
@@ -25,10 +24,10 @@ TEST_F(CycleTest, AlarmCheckOncePerChangeOfHourAndMinute) {
       if (s == 90) desktop.rename(w, u"Doc2");
       tick();
     }
-    EXPECT_EQ(signals.count(SignalCall::kAlarm), c.checks) << utf8(c.pattern);
+    EXPECT_EQ(recorded.count(SignalCall::kAlarm), c.checks) << utf8(c.pattern);
     // The hourly check: new window, every new key, the own title change
     // (which falls on a new key too when seconds are shown).
-    EXPECT_EQ(signals.count(SignalCall::kPika), c.pattern.find(u's') != c.pattern.npos ? 180 : 1 + 2 + 1);
+    EXPECT_EQ(recorded.count(SignalCall::kPika), c.pattern.find(u's') != c.pattern.npos ? 180 : 1 + 2 + 1);
   }
 }
 
@@ -38,19 +37,19 @@ TEST_F(CycleTest, TickNestedInTheHourlyCheckNeitherRepeatsNorRewinds) {
   state.alarmOn = 1;
   const WindowHandle w = desktop.open(u"Doc", u"Doc");
   tick();
-  signals.onPika = [&] {
+  recorded.onPika = [&] {
     if (clock.time.minute != 0) return;
     at(22, 1);
     tick();
   };
-  signals.clear();
+  recorded.clear();
   at(22, 0);
   tick();
   EXPECT_EQ(desktop.title(w), u"22:01 = Doc");
   const int writes = desktop.titleWrites(w);
   at(22, 1, 30);
   tick();
-  EXPECT_EQ(signals.count(SignalCall::kAlarm), 1);
+  EXPECT_EQ(recorded.count(SignalCall::kAlarm), 1);
   EXPECT_EQ(desktop.titleWrites(w), writes) << "the time key stepped back";
 }
 
@@ -58,16 +57,16 @@ TEST_F(CycleTest, TicksAreSkippedWhileABoxIsOpen) {
   state.alarmOn = 1;
   const WindowHandle w = desktop.open(u"Doc", u"Doc");
   tick();
-  signals.onAlarm = [&] { boxes.show(u"時間だよ(^^)", u"Alarm - Tavo", 0x1131); };
+  recorded.onAlarm = [&] { boxes.show(u"時間だよ(^^)", u"Alarm - Tavo", 0x1131); };
   prompt.whileOpen = [&] {
     at(21, 7);
     desktop.rename(w, u"Changed");
     tick(3);
   };
-  signals.clear();
+  recorded.clear();
   at(21, 6);
   tick();
-  EXPECT_EQ(signals.calls, (std::vector<SignalCall>{kPika0, kAlarm})) << "a tick ran inside the box";
+  EXPECT_EQ(recorded.calls, (std::vector<SignalCall>{kPika0, kAlarm})) << "a tick ran inside the box";
   EXPECT_EQ(desktop.title(w), u"Changed");
   prompt.whileOpen = nullptr;
   tick();
@@ -86,14 +85,14 @@ TEST_F(CycleTest, FailuresOfTheChecksAreReportedUnderTheTickWhichGoesOn) {
   state.alarmOn = 1;
   const WindowHandle w = desktop.open(u"Doc", u"Doc");
   tick();
-  signals.onAlarm = [] { raise(err::kTypeMismatch); };
-  signals.onPika = [] { raise(err::kOverflow); };
+  recorded.onAlarm = [] { raise(err::kTypeMismatch); };
+  recorded.onPika = [] { raise(err::kOverflow); };
   at(21, 6);
   tick(2);
   EXPECT_TRUE(reported(u"frmMain!tmrMain_Timer", err::kTypeMismatch));
   EXPECT_TRUE(reported(u"frmMain!tmrMain_Timer", err::kOverflow));
   EXPECT_EQ(desktop.title(w), u"21:06 = Doc");
-  EXPECT_EQ(signals.count(SignalCall::kAlarm), 2) << "the minute is not checked again";
+  EXPECT_EQ(recorded.count(SignalCall::kAlarm), 2) << "the minute is not checked again";
 }
 
 }  // namespace

@@ -8,25 +8,12 @@
 
 #include "dialogs_fixture.h"
 #include "main/startup.h"
+#include "platform/fake/fake_views.h"
 
 namespace tavo {
 namespace {
 
 using namespace details;
-
-class FakeFiles : public FileOpenDialog {
- public:
-  std::optional<std::u16string> choose(const BrowseRequest& request, std::u16string_view initialFile) override {
-    requests.push_back(request);
-    initialFiles.emplace_back(initialFile);
-    if (broken) raise(err::kInvalidArgument);
-    return answer;
-  }
-  std::optional<std::u16string> answer;  // nullopt: the user cancels
-  bool broken = false;
-  std::vector<BrowseRequest> requests;
-  std::vector<std::u16string> initialFiles;
-};
 
 class DetailsDialogTest : public ::testing::Test, protected test::Boxed {
  protected:
@@ -46,7 +33,7 @@ class DetailsDialogTest : public ::testing::Test, protected test::Boxed {
   test::LoggingStore store;
   Settings settings{store};
   AppState state;
-  FakeFiles files;
+  fake::FakeFiles files;
   std::optional<DetailsDialog> dialog;
 };
 

@@ -9,31 +9,13 @@
 #include "dialogs_fixture.h"
 #include "main/cycle.h"
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_views.h"
 
 namespace tavo {
 namespace {
 
 using namespace roster;
 using Names = std::vector<std::u16string>;
-
-// The dialog's window: logs what the logic asks of it.
-class FakeRosterWindow : public RosterWindow {
- public:
-  WindowHandle handle() override { return self; }
-  void minimize() override { calls.push_back(u"minimize"); }
-  void restore() override {
-    calls.push_back(u"restore");
-    if (onRestore) onRestore();
-  }
-  void setTimer(bool enabled) override {
-    calls.push_back(enabled ? u"timer on" : u"timer off");
-    timer = enabled;
-  }
-  WindowHandle self = 0;
-  bool timer = false;
-  Names calls;
-  std::function<void()> onRestore;
-};
 
 class RosterDialogTest : public ::testing::Test, protected test::Boxed {
  protected:
@@ -65,7 +47,7 @@ class RosterDialogTest : public ::testing::Test, protected test::Boxed {
   Settings settings{store};
   AppState state;
   fake::FakeDesktop desktop;
-  FakeRosterWindow window;
+  fake::FakeRosterWindow window;
   std::optional<RosterDialog> dialog;
 };
 

@@ -17,10 +17,11 @@
 #include "main/cycle.h"
 #include "main/main_window.h"
 #include "main/signals.h"
-#include "main_window_fakes.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_prompt.h"
 #include "platform/fake/fake_pump.h"
+#include "platform/fake/fake_system.h"
+#include "platform/fake/fake_views.h"
 #include "settings/keys.h"
 #include "settings/memory_store.h"
 
@@ -98,36 +99,6 @@ inline Snapshot snapshot(MemoryStore& store) {
 
 // ---- Tavo --------------------------------------------------------------------
 
-class Sounds : public Sound, public Shell, public FlashTimer {
- public:
-  void playWave(std::u16string_view path, bool) override { played.emplace_back(path); }
-  void open(std::u16string_view file, std::u16string_view) override { opened.emplace_back(file); }
-  void enable() override { enabled = true; }
-  void disable() override { enabled = false; }
-  std::vector<std::u16string> played, opened;
-  bool enabled = false;
-};
-
-class NoFiles : public FileOpenDialog {
- public:
-  std::optional<std::u16string> choose(const BrowseRequest&, std::u16string_view) override { return std::nullopt; }
-};
-
-class StillWindow : public RosterWindow {
- public:
-  WindowHandle handle() override { return 0; }
-  void minimize() override {}
-  void restore() override {}
-  void setTimer(bool) override {}
-};
-
-// Both views of the dialogs open from the main window, as the real one does.
-class DialogView : public fake::FakeMainView {
- public:
-  std::function<void(int)> onOpen;
-  void openSettingsDialog(int index) override { onOpen(index); }
-};
-
 struct Tavo {
   explicit Tavo(MemoryStore& store) : settings(store) {
     signals.follow(cycle);
@@ -145,11 +116,11 @@ struct Tavo {
   void tick() { cycle.tmrMain_Timer(); }
   // Flash ticks, with a main tick now and then, until the run ends.
   void flashRun() {
-    for (int i = 0; i < 1000 && sounds.enabled; ++i) {
+    for (int i = 0; i < 1000 && flash.running; ++i) {
       signals.tmrFlash_Timer();
       if (i % 3 == 0) tick();
     }
-    EXPECT_FALSE(sounds.enabled) << "the flash run did not end";
+    EXPECT_FALSE(flash.running) << "the flash run did not end";
   }
 
   Settings settings;
@@ -160,15 +131,15 @@ struct Tavo {
   fake::FakeClock clock;
   fake::FakeResources resources;
   fake::FakePump pump;
-  Sounds sounds;
-  AppState state;
-  Signals signals{state, settings, reporter, SignalPorts{desktop, clock, sounds, sounds, pump, sounds}};
-  CaptionCycle cycle{state, desktop, clock, resources, reporter, signals};
   fake::LaunchLog launches;
   fake::LogSound sound{launches};
   fake::LogShell shell{launches};
+  fake::LogFlashTimer flash{launches};
+  AppState state;
+  Signals signals{state, settings, reporter, SignalPorts{desktop, clock, sound, shell, pump, flash}};
+  CaptionCycle cycle{state, desktop, clock, resources, reporter, signals};
   fake::FakeHost host;
-  DialogView view;
+  fake::FakeMainView view;
   MainWindow window{view, state, settings, reporter, host, sound, shell, cycle};
   int depth = 0;
 };

@@ -134,8 +134,8 @@ Outcome runTavo(MemoryStore& store, Answer dialogs = Answer::Cancel) {
   Outcome run;
   run.before = snapshot(store);
   Tavo t(store);
-  NoFiles files;
-  StillWindow still;
+  fake::FakeFiles files;
+  fake::FakeRosterWindow still;
   t.view.onOpen = [&](int index) {
     if (index == 0) {
       RosterDialog roster(t.settings, t.state, t.reporter, t.desktop, still);

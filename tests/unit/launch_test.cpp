@@ -5,8 +5,8 @@
 
 #include "base/text.h"
 #include "dialogs_fixture.h"
-#include "main_window_fakes.h"
 #include "platform/fake/fake_prompt.h"
+#include "platform/fake/fake_system.h"
 
 namespace tavo {
 namespace {

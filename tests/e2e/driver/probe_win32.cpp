@@ -1,59 +1,45 @@
-// tavo_probe: the end-to-end tests' hands inside the Wine desktop.
+// tavo_probe: the end-to-end tests' hands inside the Wine desktop. One
+// command a line on stdin, one answer a line on stdout (the line format is in
+// tests/e2e/README.md); the table at the end holds the commands, `help` lists
+// them.
 //
-// Reads one command per line on stdin and answers one line on stdout. A line
-// is a list of fields separated by TAB; inside a field "\\", "\t", "\n" and
-// "\r" stand for a backslash, TAB, LF and CR. Text is UTF-8. The answer's
-// first field is "ok" or "error" (then a message). Window handles are decimal.
-//
-// Every window the probe creates runs on a thread of its own, so a test can
-// hang one window without stopping the probe or the other windows. The main
-// thread never waits on another window's thread without a time limit.
+// Every window the probe makes runs on a thread of its own, so a test can hang
+// one window without stopping the probe or the others; the main thread waits
+// on no other thread without a time limit.
 #include <windows.h>
 #include <winternl.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "base/text.h"
+#include "platform/win32/wide_win32.h"
 
 namespace {
 
 using Fields = std::vector<std::wstring>;
+using Reply = std::vector<std::wstring>;
 
 constexpr DWORD kWaitMs = 5000;  // bound on every wait for another thread
 
-std::wstring wide(std::string_view utf8Text) {
-  std::u16string u = tavo::utf16(utf8Text);
-  return std::wstring(u.begin(), u.end());
-}
-
-std::string narrow(std::wstring_view w) {
-  return tavo::utf8(std::u16string_view(reinterpret_cast<const char16_t*>(w.data()), w.size()));
-}
+std::wstring wide(std::string_view utf8Text) { return tavo::win32::wide(tavo::utf16(utf8Text)); }
+std::string narrow(std::wstring_view w) { return tavo::utf8(tavo::win32::fromWide(w)); }
 
 std::string escape(std::string_view s) {
   std::string out;
   for (char c : s) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
-    }
+    const char* e = c == '\\' ? "\\\\" : c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : nullptr;
+    e ? out.append(e) : out.append(1, c);
   }
   return out;
 }
@@ -61,19 +47,17 @@ std::string escape(std::string_view s) {
 Fields parseLine(const std::string& line) {
   Fields fields;
   std::string cur;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    char c = line[i];
-    if (c == '\t') {
+  for (std::size_t i = 0; i <= line.size(); ++i) {
+    if (i == line.size() || line[i] == '\t') {
       fields.push_back(wide(cur));
       cur.clear();
-    } else if (c == '\\' && i + 1 < line.size()) {
-      char n = line[++i];
+    } else if (line[i] == '\\' && i + 1 < line.size()) {
+      const char n = line[++i];
       cur += n == 't' ? '\t' : n == 'n' ? '\n' : n == 'r' ? '\r' : n;
     } else {
-      cur += c;
+      cur += line[i];
     }
   }
-  fields.push_back(wide(cur));
   return fields;
 }
 
@@ -83,69 +67,80 @@ struct Failure {
 
 [[noreturn]] void fail(std::wstring message) { throw Failure{std::move(message)}; }
 
-std::wstring lastErrorText(const wchar_t* what) {
-  return std::wstring(what) + L" failed, error " + std::to_wstring(GetLastError());
+[[noreturn]] void failed(const wchar_t* call, DWORD error = GetLastError()) {
+  fail(std::wstring(call) + L" failed, error " + std::to_wstring(error));
 }
 
-HWND handleArg(const Fields& f, std::size_t i) {
-  if (f.size() <= i) fail(L"missing window handle");
-  try {
-    return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::stoull(f[i])));
-  } catch (...) {
-    fail(L"bad window handle: " + f[i]);
-  }
-}
+const wchar_t* flag(bool b) { return b ? L"1" : L"0"; }
 
 std::wstring handleText(HWND h) { return std::to_wstring(reinterpret_cast<uintptr_t>(h)); }
 
-// Reads a title without sending a message, so a hung window cannot block us.
-std::wstring storedTitle(HWND h) {
+HWND window(const std::wstring& text) {
+  try {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::stoull(text)));
+  } catch (...) {
+    fail(L"bad window handle: " + text);
+  }
+}
+
+// A window, or its child with the dialog id in the second field when given.
+HWND windowOrChild(const Fields& a) { return a.size() > 1 ? GetDlgItem(window(a[0]), std::stoi(a[1])) : window(a[0]); }
+
+// Read without a message, so a hung window cannot block us. Cut at 8191
+// units unless `whole`.
+std::wstring titleOf(HWND h, bool whole = false) {
   std::vector<wchar_t> buf(8192);
-  int n = InternalGetWindowText(h, buf.data(), static_cast<int>(buf.size()));
-  return std::wstring(buf.data(), n > 0 ? n : 0);
+  for (;;) {
+    int n = std::max(0, InternalGetWindowText(h, buf.data(), static_cast<int>(buf.size())));
+    if (!whole || static_cast<std::size_t>(n) + 1 < buf.size() || buf.size() >= (1u << 22))
+      return std::wstring(buf.data(), n);
+    buf.assign(buf.size() * 2, L'\0');
+  }
 }
 
 std::wstring classOf(HWND h) {
   wchar_t buf[256] = {};
-  int n = GetClassNameW(h, buf, 256);
-  return std::wstring(buf, n > 0 ? n : 0);
+  return std::wstring(buf, std::max(0, GetClassNameW(h, buf, 256)));
 }
 
-// Runs `work` on a helper thread and gives up waiting after `ms`; for calls
-// that may end up waiting on a window that does not answer.
-bool bounded(std::function<void()> work, DWORD ms = kWaitMs) {
-  auto done = std::make_shared<std::atomic<bool>>(false);
-  std::thread([work = std::move(work), done] {
-    work();
-    done->store(true);
-  }).detach();
-  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done->load()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    Sleep(5);
+bool hasClass(HWND h, const wchar_t* cls) {
+  return CompareStringOrdinal(classOf(h).c_str(), -1, cls, -1, TRUE) == CSTR_EQUAL;
+}
+
+BOOL CALLBACK addHandle(HWND h, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
+  return TRUE;
+}
+
+// The top-level windows for a null parent, else every window below it.
+std::vector<HWND> windowsBelow(HWND parent) {
+  std::vector<HWND> out;
+  parent ? EnumChildWindows(parent, addHandle, reinterpret_cast<LPARAM>(&out))
+         : EnumWindows(addHandle, reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
+// ---- work on other threads --------------------------------------------------
+
+constexpr UINT kMsgRun = WM_APP + 1;  // lParam: std::shared_ptr<Task>*, deleted by the window
+
+using Work = std::function<BOOL()>;
+
+// Whoever waits for a task may give up and walk away, so it is shared.
+struct Task {
+  explicit Task(Work w) : work(std::move(w)) {}
+  ~Task() { CloseHandle(done); }
+  void run() {
+    result = work();
+    SetEvent(done);
   }
-  return true;
-}
-
-// ---- windows of our own -----------------------------------------------------
-
-constexpr UINT kMsgSetTitle = WM_APP + 1;  // lParam: Job*
-constexpr UINT kMsgHang = WM_APP + 2;      // wParam: milliseconds
-constexpr UINT kMsgFront = WM_APP + 3;     // lParam: Job*
-constexpr UINT kMsgRun = WM_APP + 4;       // lParam: std::function<void()>*, deleted by the window
-
-// A piece of work handed to a window's thread; the caller waits for `done`
-// with a time limit and may walk away, so the job is shared.
-struct Job {
-  std::wstring text;
-  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  Work work;
   BOOL result = FALSE;
-  ~Job() { CloseHandle(done); }
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 };
 
 struct OwnWindow {
   HWND hwnd = nullptr;
-  bool selfSetting = false;  // touched on the window's thread only
   std::mutex mutex;
   std::vector<std::wstring> received;  // texts of WM_SETTEXT sent by others
   std::vector<std::wstring> moves;     // "x,y" of every change of position
@@ -153,26 +148,28 @@ struct OwnWindow {
 
 std::mutex gWindowsMutex;
 std::map<HWND, std::shared_ptr<OwnWindow>> gWindows;
-std::set<std::wstring> gClasses;
-int gCascade = 0;
+std::atomic<int> gCascade{0};
+thread_local bool tRetitlingSelf = false;  // set on a window's thread while it writes its own title
 
-std::shared_ptr<OwnWindow> ownWindow(HWND h) {
+std::shared_ptr<OwnWindow> findOwn(HWND h) {
   std::lock_guard lock(gWindowsMutex);
   auto it = gWindows.find(h);
-  if (it == gWindows.end()) fail(L"not a probe window: " + handleText(h));
-  return it->second;
+  return it == gWindows.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<OwnWindow> ownWindow(HWND h) {
+  if (auto own = findOwn(h)) return own;
+  fail(L"not a probe window: " + handleText(h));
 }
 
 LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE)
+    SetWindowLongPtrW(h, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
   auto* self = reinterpret_cast<OwnWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   switch (msg) {
-    case WM_NCCREATE: {
-      auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-      SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-      break;
-    }
     case WM_SETTEXT:
-      if (self && !self->selfSetting) {
+      if (self && !tRetitlingSelf) {
         std::lock_guard lock(self->mutex);
         self->received.emplace_back(lp ? reinterpret_cast<const wchar_t*>(lp) : L"");
       }
@@ -185,168 +182,236 @@ LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
-    case kMsgSetTitle: {
-      auto* job = reinterpret_cast<std::shared_ptr<Job>*>(lp);
-      if (self) self->selfSetting = true;
-      (*job)->result = SetWindowTextW(h, (*job)->text.c_str());
-      if (self) self->selfSetting = false;
-      SetEvent((*job)->done);
-      delete job;
+    case kMsgRun:
+      (*std::unique_ptr<std::shared_ptr<Task>>(reinterpret_cast<std::shared_ptr<Task>*>(lp)))->run();
       return 0;
-    }
-    case kMsgFront: {
-      auto* job = reinterpret_cast<std::shared_ptr<Job>*>(lp);
-      ShowWindow(h, SW_SHOWNORMAL);
-      SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-      (*job)->result = SetForegroundWindow(h);
-      SetEvent((*job)->done);
-      delete job;
-      return 0;
-    }
-    case kMsgHang:
-      Sleep(static_cast<DWORD>(wp));
-      return 0;
-    case kMsgRun: {
-      std::unique_ptr<std::function<void()>> work(reinterpret_cast<std::function<void()>*>(lp));
-      (*work)();
-      return 0;
-    }
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
   }
   return DefWindowProcW(h, msg, wp, lp);
 }
 
-// Posts a job to a window's thread and waits for it, within limits.
-bool runOnWindowThread(HWND h, UINT msg, const std::shared_ptr<Job>& job) {
-  auto* ticket = new std::shared_ptr<Job>(job);
-  if (!PostMessageW(h, msg, 0, reinterpret_cast<LPARAM>(ticket))) {
+// Hands work to a probe window's thread without waiting for it.
+std::shared_ptr<Task> post(HWND h, Work work) {
+  ownWindow(h);
+  auto task = std::make_shared<Task>(std::move(work));
+  auto* ticket = new std::shared_ptr<Task>(task);
+  if (!PostMessageW(h, kMsgRun, 0, reinterpret_cast<LPARAM>(ticket))) {
     delete ticket;
-    fail(lastErrorText(L"PostMessage"));
+    failed(L"PostMessage");
   }
-  return WaitForSingleObject(job->done, kWaitMs) == WAIT_OBJECT_0;
+  return task;
 }
 
-void registerClass(const std::wstring& name) {
-  std::lock_guard lock(gWindowsMutex);
-  if (gClasses.count(name)) return;
+// For calls that may wait on a window that does not answer.
+std::shared_ptr<Task> spawn(Work work) {
+  auto task = std::make_shared<Task>(std::move(work));
+  std::thread([task] { task->run(); }).detach();
+  return task;
+}
+
+bool finished(const Task& task) { return WaitForSingleObject(task.done, kWaitMs) == WAIT_OBJECT_0; }
+
+Reply outcome(const std::shared_ptr<Task>& task) {
+  if (!finished(*task)) fail(L"no answer within " + std::to_wstring(kWaitMs) + L" ms");
+  return {flag(task->result)};
+}
+
+Work retitle(HWND h, std::wstring text) {
+  return [h, text = std::move(text)] {
+    tRetitlingSelf = true;
+    BOOL ok = SetWindowTextW(h, text.c_str());
+    tRetitlingSelf = false;
+    return ok;
+  };
+}
+
+Work bringToFront(HWND h) {
+  return [h] {
+    ShowWindow(h, SW_SHOWNORMAL);
+    SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    return SetForegroundWindow(h);
+  };
+}
+
+HWND createWindow(const std::wstring& cls, const std::wstring& title) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = windowProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = name.c_str();
-  if (!RegisterClassExW(&wc)) fail(lastErrorText(L"RegisterClassEx"));
-  gClasses.insert(name);
-}
-
-HWND createWindow(const std::wstring& cls, const std::wstring& title) {
-  registerClass(cls);
+  wc.lpszClassName = cls.c_str();
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) failed(L"RegisterClassEx");
+  const int slot = gCascade++ % 8;
   auto own = std::make_shared<OwnWindow>();
-  HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  int slot;
-  {
+  auto created = std::make_shared<Task>([own, cls, title, slot]() -> BOOL {
+    own->hwnd = CreateWindowExW(0, cls.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40 + slot * 40,
+                                40 + slot * 50, 560, 160, nullptr, nullptr, GetModuleHandleW(nullptr), own.get());
+    if (!own->hwnd) return FALSE;
     std::lock_guard lock(gWindowsMutex);
-    slot = gCascade++ % 8;
-  }
-  // The thread owns its window; it ends when the window is destroyed.
-  std::thread([own, cls, title, created, slot] {
-    HWND h = CreateWindowExW(0, cls.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40 + slot * 40,
-                             40 + slot * 50, 560, 160, nullptr, nullptr, GetModuleHandleW(nullptr), own.get());
-    own->hwnd = h;
-    SetEvent(created);
-    if (!h) return;
+    gWindows[own->hwnd] = own;
+    return TRUE;
+  });
+  // The thread owns its window and ends with it.
+  std::thread([own, created] {
+    created->run();
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    while (own->hwnd && GetMessageW(&msg, nullptr, 0, 0) > 0) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
     std::lock_guard lock(gWindowsMutex);
-    gWindows.erase(h);
+    gWindows.erase(own->hwnd);
   }).detach();
-  DWORD wait = WaitForSingleObject(created, kWaitMs);
-  CloseHandle(created);
-  if (wait != WAIT_OBJECT_0) fail(L"window thread did not answer");
-  if (!own->hwnd) fail(L"CreateWindowEx failed");
-  std::lock_guard lock(gWindowsMutex);
-  gWindows[own->hwnd] = own;
+  if (!finished(*created)) fail(L"window thread did not answer");
+  if (!created->result) fail(L"CreateWindowEx failed");
   return own->hwnd;
+}
+
+// What others did to a probe window: the texts they wrote (counted first)
+// and its moves (counted first unless after the texts); optionally forgotten,
+// under the same lock so that a long watch loses nothing between calls.
+Reply journal(const Fields& a, bool texts, bool moves, bool forget) {
+  auto own = ownWindow(window(a[0]));
+  std::lock_guard lock(own->mutex);
+  Reply r;
+  auto add = [&r](const std::vector<std::wstring>& list, bool counted) {
+    if (counted) r.push_back(std::to_wstring(list.size()));
+    r.insert(r.end(), list.begin(), list.end());
+  };
+  if (texts) add(own->received, true);
+  if (moves) add(own->moves, !texts);
+  if (forget) {
+    own->received.clear();
+    own->moves.clear();
+  }
+  return r;
 }
 
 // ---- message boxes ----------------------------------------------------------
 
-struct Child {
-  HWND hwnd;
-  int id;
-  std::wstring cls;
-  std::wstring text;
-};
-
-BOOL CALLBACK addChild(HWND h, LPARAM lp) {
-  reinterpret_cast<std::vector<Child>*>(lp)->push_back({h, GetDlgCtrlID(h), classOf(h), storedTitle(h)});
-  return TRUE;
+// Tavo decorates its own boxes too when they are in front: a title that ends
+// with the one asked for ("21:05 = エラー - Tavo") is that box.
+HWND findBox(const std::wstring& title) {
+  if (HWND h = FindWindowW(L"#32770", title.c_str())) return h;
+  for (HWND h : windowsBelow(nullptr)) {
+    const std::wstring t = titleOf(h);
+    if (hasClass(h, L"#32770") && t.size() > title.size() && t.ends_with(title)) return h;
+  }
+  return nullptr;
 }
 
-std::vector<Child> childrenOf(HWND parent) {
-  std::vector<Child> out;
-  EnumChildWindows(parent, addChild, reinterpret_cast<LPARAM>(&out));
-  return out;
+Reply msgbox(const Fields& a) {
+  HWND box = findBox(a[0]);
+  if (!box) return {L"0", L""};
+  std::wstring text;
+  for (HWND c : windowsBelow(box)) {
+    if (!hasClass(c, L"Static")) continue;
+    std::wstring t = titleOf(c);
+    if (t.size() > text.size()) text = std::move(t);
+  }
+  return {handleText(box), text};
 }
 
 std::wstring withoutAccelerator(const std::wstring& s) {
   std::wstring out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == L'&' && i + 1 < s.size()) ++i;
-    out += s[i];
-  }
+  for (std::size_t i = 0; i < s.size(); ++i) out += s[i] == L'&' && i + 1 < s.size() ? s[++i] : s[i];
   return out;
 }
 
-bool isStatic(const std::wstring& cls) { return CompareStringOrdinal(cls.c_str(), -1, L"Static", -1, TRUE) == CSTR_EQUAL; }
-bool isButton(const std::wstring& cls) { return CompareStringOrdinal(cls.c_str(), -1, L"Button", -1, TRUE) == CSTR_EQUAL; }
-
-// ---- registry ---------------------------------------------------------------
-
-std::wstring settingsKey(const std::wstring& section) {
-  return L"Software\\VB and VBA Program Settings\\Tavo for Windows NT/95\\" + section;
-}
-
-// ---- commands ---------------------------------------------------------------
-
-using Reply = std::vector<std::wstring>;
-
-BOOL CALLBACK addVisibleWindow(HWND h, LPARAM lp) {
-  if (IsWindowVisible(h)) {
-    auto* r = reinterpret_cast<Reply*>(lp);
-    r->push_back(handleText(h));
-    r->push_back(classOf(h));
-    r->push_back(storedTitle(h));
+Reply press(const Fields& a) {
+  HWND h = window(a[0]);
+  int id = a[1].size() > 1 && a[1][0] == L'#' ? std::stoi(a[1].substr(1)) : -1;
+  if (id < 0) {
+    for (HWND c : windowsBelow(h))
+      if (hasClass(c, L"Button") && withoutAccelerator(titleOf(c)) == a[1]) id = GetDlgCtrlID(c);
   }
-  return TRUE;
+  if (id < 0) fail(L"no button " + a[1]);
+  if (!PostMessageW(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(h, id))))
+    failed(L"PostMessage");
+  return {};
 }
 
-struct BoxSearch {
-  const std::wstring* title;
-  HWND found;
+// ---- settings in the registry -------------------------------------------------
+
+struct KeyCloser {
+  void operator()(HKEY k) const { RegCloseKey(k); }
 };
+using Key = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
-BOOL CALLBACK findBoxEndingWith(HWND w, LPARAM lp) {
-  auto* s = reinterpret_cast<BoxSearch*>(lp);
-  const std::wstring title = storedTitle(w);
-  if (classOf(w) == L"#32770" && title.size() > s->title->size() &&
-      title.compare(title.size() - s->title->size(), s->title->size(), *s->title) == 0) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
+// A section's key; null when it is missing and not to be made.
+Key section(const std::wstring& name, REGSAM access, bool create = false) {
+  const std::wstring path = L"Software\\VB and VBA Program Settings\\Tavo for Windows NT/95\\" + name;
+  HKEY key = nullptr;
+  LSTATUS s = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, access, nullptr, &key, nullptr)
+                     : RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, access, &key);
+  if (s == ERROR_FILE_NOT_FOUND && !create) return nullptr;
+  if (s != ERROR_SUCCESS) failed(create ? L"RegCreateKeyEx" : L"RegOpenKeyEx", s);
+  return Key(key);
 }
 
-Reply topLevelWindows() {
-  Reply out;
-  EnumWindows(addVisibleWindow, reinterpret_cast<LPARAM>(&out));
-  return out;
+Reply regget(const Fields& a) {
+  Key key = section(a[0], KEY_QUERY_VALUE);
+  std::vector<wchar_t> buf(32768);
+  DWORD size = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
+  LSTATUS s = key ? RegGetValueW(key.get(), nullptr, a[1].c_str(), RRF_RT_REG_SZ, nullptr, buf.data(), &size)
+                  : ERROR_FILE_NOT_FOUND;
+  if (s == ERROR_FILE_NOT_FOUND) return {L"0"};
+  if (s != ERROR_SUCCESS) failed(L"RegGetValue", s);
+  return {L"1", std::wstring(buf.data())};
+}
+
+Reply regset(const std::wstring& name, const std::wstring& value, const std::wstring& text) {
+  LSTATUS s = RegSetValueExW(section(name, KEY_SET_VALUE, true).get(), value.c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  if (s != ERROR_SUCCESS) failed(L"RegSetValueEx", s);
+  return {};
+}
+
+// Values as UTF-16 code units, four hex digits each, so that any text,
+// unpaired surrogates and NULs included, crosses the line protocol.
+Reply regsetw(const Fields& a) {
+  if (a[2].size() % 4 != 0) fail(L"regsetw: hex units come in fours");
+  std::wstring text;
+  for (std::size_t i = 0; i < a[2].size(); i += 4)
+    text.push_back(static_cast<wchar_t>(std::stoul(a[2].substr(i, 4), nullptr, 16)));
+  return regset(a[0], a[1], text);
+}
+
+Reply regdel(const Fields& a) {
+  Key key = section(a[0], KEY_SET_VALUE);
+  LSTATUS s = key ? RegDeleteValueW(key.get(), a[1].c_str()) : ERROR_SUCCESS;
+  if (s != ERROR_SUCCESS && s != ERROR_FILE_NOT_FOUND) failed(L"RegDeleteValue", s);
+  return {};
+}
+
+Reply regdump(const Fields& a) {
+  Key key = section(a[0], KEY_QUERY_VALUE);
+  if (!key) return {};
+  DWORD maxName = 0, maxData = 0;
+  LSTATUS s = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
+                               &maxData, nullptr, nullptr);
+  if (s != ERROR_SUCCESS) failed(L"RegQueryInfoKey", s);
+  Reply r;
+  std::vector<wchar_t> name(maxName + 1);
+  std::vector<wchar_t> data(maxData / 2 + 1);
+  for (DWORD i = 0;; ++i) {
+    DWORD nameSize = static_cast<DWORD>(name.size()), type = 0, size = static_cast<DWORD>(data.size() * 2);
+    s = RegEnumValueW(key.get(), i, name.data(), &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                      &size);
+    if (s == ERROR_NO_MORE_ITEMS) return r;
+    if (s != ERROR_SUCCESS) failed(L"RegEnumValue", s);
+    std::size_t units = size / 2;
+    if ((type == REG_SZ || type == REG_EXPAND_SZ) && units > 0 && data[units - 1] == L'\0') --units;
+    std::wstring hex;
+    for (std::size_t u = 0; u < units; ++u) {
+      wchar_t digits[5];
+      swprintf(digits, 5, L"%04X", static_cast<unsigned>(data[u]));
+      hex += digits;
+    }
+    r.insert(r.end(), {std::wstring(name.data(), nameSize), std::to_wstring(type), hex});
+  }
 }
 
 // ---- soak: churning windows, stopped threads, another process's counters ----
@@ -359,46 +424,13 @@ std::wstring soakTitle(unsigned long n) {
     case 1: return L"";
     case 2: {
       std::wstring t = L"Long " + std::to_wstring(n) + L" ";
-      const std::wstring piece = L"長い題名 0123456789 ";
-      while (t.size() < 100000) t += piece;
+      while (t.size() < 100000) t += L"長い題名 0123456789 ";
       t.resize(100000);
       return t;
     }
-    default: {
-      std::wstring t = L"Lone ";
-      t += wchar_t(0xD800);
-      t += L" high, ";
-      t += wchar_t(0xDC00);
-      t += L" low, reversed ";
-      t += wchar_t(0xDE00);
-      t += wchar_t(0xD83D);
-      t += L", pair ";
-      t += wchar_t(0xD83D);
-      t += wchar_t(0xDE00);
-      t += L" " + std::to_wstring(n);
-      t += wchar_t(0xDBFF);  // a high surrogate at the very end
-      return t;
-    }
-  }
-}
-
-// The whole title, however long, read without a message.
-std::wstring fullTitle(HWND h) {
-  std::vector<wchar_t> buf(8192);
-  for (;;) {
-    int n = InternalGetWindowText(h, buf.data(), static_cast<int>(buf.size()));
-    if (n < 0) n = 0;
-    if (static_cast<std::size_t>(n) + 1 < buf.size() || buf.size() >= (1u << 22)) return std::wstring(buf.data(), n);
-    buf.assign(buf.size() * 2, L'\0');
-  }
-}
-
-// Runs `work` on the window's own thread without waiting for it.
-void postToWindow(HWND h, std::function<void()> work) {
-  auto* ticket = new std::function<void()>(std::move(work));
-  if (!PostMessageW(h, kMsgRun, 0, reinterpret_cast<LPARAM>(ticket))) {
-    delete ticket;
-    fail(lastErrorText(L"PostMessage"));
+    default:  // the last one a high surrogate at the very end
+      return L"Lone \xD800 high, \xDC00 low, reversed \xDE00\xD83D, pair \xD83D\xDE00 " + std::to_wstring(n) +
+             L"\xDBFF";
   }
 }
 
@@ -409,65 +441,64 @@ void postToWindow(HWND h, std::function<void()> work) {
 // at most kInFlight are under way, beyond that a start is counted as late.
 class Churn {
  public:
-  static constexpr int kInFlight = 8;
+  Churn(DWORD createMs, DWORD retitleMs, std::size_t keep)
+      : keep_(keep), thread_([this, createMs, retitleMs] { loop(createMs, retitleMs); }) {}
 
-  Churn(DWORD createMs, DWORD retitleMs, std::size_t keep) : createMs_(createMs), retitleMs_(retitleMs), keep_(keep) {
-    thread_ = std::thread([this] { loop(); });
-  }
-  // Stops and answers the counts. The last `keep` windows stay open, so
-  // that a test can look at the titles they were left with.
+  // The last `keep` windows stay open, so that a test can look at the
+  // titles they were left with.
   Reply stop() {
     stop_ = true;
     thread_.join();
     for (int i = 0; inFlight_ > 0 && i < 2000; ++i) Sleep(5);
     if (inFlight_ > 0) fail(L"windows still being made");
     std::lock_guard lock(mutex_);
-    return {std::to_wstring(created_), std::to_wstring(closed_), std::to_wstring(retitled_),
-            std::to_wstring(fronted_), std::to_wstring(late_), std::to_wstring(failed_)};
+    Reply r;
+    for (const auto& n : counts_) r.push_back(std::to_wstring(n));
+    return r;
   }
 
  private:
-  using Clock = std::chrono::steady_clock;
+  enum { kCreated, kClosed, kRetitled, kFronted, kLate, kFailed, kCounts };
+  static constexpr int kInFlight = 8;
 
-  void loop() {
-    auto nextCreate = Clock::now(), nextRetitle = Clock::now();
-    while (!stop_) {
+  void loop(DWORD createMs, DWORD retitleMs) {
+    using Clock = std::chrono::steady_clock;
+    auto nextCreate = Clock::now(), nextRetitle = nextCreate;
+    for (unsigned long n = 0; !stop_; Sleep(2)) {
       const auto now = Clock::now();
+      // Behind schedule: carry on from now, do not burst.
       if (now >= nextCreate) {
-        // Behind schedule: carry on from now, do not burst.
-        nextCreate = std::max(nextCreate + std::chrono::milliseconds(createMs_), now);
-        startOne(counter_++);
+        nextCreate = std::max(nextCreate + std::chrono::milliseconds(createMs), now);
+        startOne(n++);
       }
       if (now >= nextRetitle) {
-        nextRetitle = std::max(nextRetitle + std::chrono::milliseconds(retitleMs_), now);
-        retitleNewest(counter_++);
+        nextRetitle = std::max(nextRetitle + std::chrono::milliseconds(retitleMs), now);
+        retitleNewest(n++);
       }
-      Sleep(2);
     }
   }
 
   void startOne(unsigned long n) {
     if (inFlight_ >= kInFlight) {
-      ++late_;
+      ++counts_[kLate];
       return;
     }
     ++inFlight_;
     std::thread([this, n] {
       try {
         HWND h = createWindow(L"ChurnWindow", soakTitle(n));
-        auto job = std::make_shared<Job>();
-        const bool front = runOnWindowThread(h, kMsgFront, job) && job->result;
+        auto fronting = post(h, bringToFront(h));
+        const bool front = finished(*fronting) && fronting->result;
         std::lock_guard lock(mutex_);
-        ++created_;
-        if (front) ++fronted_;
+        ++counts_[kCreated];
+        counts_[kFronted] += front;
         alive_.push_back(h);
-        while (alive_.size() > keep_) {
+        for (; alive_.size() > keep_; ++counts_[kClosed]) {
           PostMessageW(alive_.front(), WM_CLOSE, 0, 0);
           alive_.erase(alive_.begin());
-          ++closed_;
         }
       } catch (const Failure&) {
-        ++failed_;
+        ++counts_[kFailed];
       }
       --inFlight_;
     }).detach();
@@ -476,53 +507,77 @@ class Churn {
   void retitleNewest(unsigned long n) {
     std::lock_guard lock(mutex_);
     if (alive_.empty()) return;
-    HWND h = alive_.back();
-    std::wstring text = soakTitle(n);
     try {
-      postToWindow(h, [h, text] { SetWindowTextW(h, text.c_str()); });
-      ++retitled_;
+      post(alive_.back(), retitle(alive_.back(), soakTitle(n)));
+      ++counts_[kRetitled];
     } catch (const Failure&) {
-      ++failed_;
+      ++counts_[kFailed];
     }
   }
 
-  const DWORD createMs_, retitleMs_;
   const std::size_t keep_;
   std::atomic<bool> stop_{false};
   std::atomic<int> inFlight_{0};
-  std::thread thread_;
+  std::atomic<long> counts_[kCounts] = {};
   std::mutex mutex_;
   std::vector<HWND> alive_;  // oldest first
-  unsigned long counter_ = 0;
-  std::atomic<long> created_{0}, closed_{0}, retitled_{0}, fronted_{0}, late_{0}, failed_{0};
+  std::thread thread_;       // last: it starts once the rest is ready
 };
 
 std::unique_ptr<Churn> gChurn;
 
-// Stopped probe windows: the thread handle to resume each with.
-std::map<HWND, HANDLE> gSuspended;
+Reply churn(const Fields& a) {
+  if (gChurn) fail(L"churn is running");
+  gChurn = std::make_unique<Churn>(std::stoul(a[0]), std::stoul(a[1]), std::stoul(a[2]));
+  return {};
+}
 
-BOOL CALLBACK addTopLevel(HWND h, LPARAM lp) {
-  auto* r = reinterpret_cast<Reply*>(lp);
-  r->push_back(handleText(h));
-  r->push_back(classOf(h));
-  r->push_back(IsWindowVisible(h) ? L"1" : L"0");
-  r->push_back(fullTitle(h));
-  return TRUE;
+Reply churnstop(const Fields&) {
+  if (!gChurn) fail(L"churn is not running");
+  Reply r = gChurn->stop();
+  gChurn.reset();
+  return r;
+}
+
+std::map<HWND, HANDLE> gSuspended;  // stopped probe windows: the thread to resume each with
+
+Reply suspend(const Fields& a) {
+  HWND h = window(a[0]);
+  ownWindow(h);
+  if (gSuspended.count(h)) fail(L"already stopped");
+  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, GetWindowThreadProcessId(h, nullptr));
+  if (!thread) failed(L"OpenThread");
+  post(h, [] { return SuspendThread(GetCurrentThread()) != static_cast<DWORD>(-1); });
+  // Stopped once an extra suspension finds it stopped already.
+  for (int i = 0;; ++i) {
+    DWORD previous = SuspendThread(thread);
+    ResumeThread(thread);
+    if (previous != static_cast<DWORD>(-1) && previous >= 1) break;
+    if (i > 1000) {
+      CloseHandle(thread);
+      fail(L"the window's thread did not stop");
+    }
+    Sleep(5);
+  }
+  gSuspended[h] = thread;
+  return {};
+}
+
+Reply resume(const Fields& a) {
+  auto it = gSuspended.find(window(a[0]));
+  if (it == gSuspended.end()) fail(L"not stopped");
+  ResumeThread(it->second);
+  CloseHandle(it->second);
+  gSuspended.erase(it);
+  return {};
 }
 
 // Handles the system lists for a process (-1 when the list cannot be read).
 long listedHandles(DWORD pid) {
-  using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-  auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-  if (!query) return -1;
-  constexpr ULONG kSystemHandleInformation = 16;
   std::vector<unsigned char> buf(1 << 20);
   for (int i = 0; i < 8; ++i) {
     ULONG needed = 0;
-    LONG status = query(kSystemHandleInformation, buf.data(), static_cast<ULONG>(buf.size()), &needed);
-    if (status == 0) {
+    if (NtQuerySystemInformation(SystemHandleInformation, buf.data(), static_cast<ULONG>(buf.size()), &needed) == 0) {
       const auto* info = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(buf.data());
       long n = 0;
       for (ULONG k = 0; k < info->Count; ++k) n += info->Handle[k].OwnerPid == pid;
@@ -533,364 +588,188 @@ long listedHandles(DWORD pid) {
   return -1;
 }
 
-struct WindowCount {
-  DWORD pid;
-  long n;
+Reply counters(const Fields& a) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window(a[0]), &pid);
+  if (!pid) fail(L"no such window");
+  HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (!p) failed(L"OpenProcess");
+  DWORD user = GetGuiResources(p, GR_USEROBJECTS), gdi = GetGuiResources(p, GR_GDIOBJECTS), handles = 0;
+  BOOL haveHandles = GetProcessHandleCount(p, &handles);
+  CloseHandle(p);
+  long windows = 0;
+  auto count = [&](HWND h) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    windows += owner == pid;
+  };
+  for (HWND top : windowsBelow(nullptr)) {
+    count(top);
+    for (HWND child : windowsBelow(top)) count(child);
+  }
+  return {std::to_wstring(pid), std::to_wstring(user), std::to_wstring(gdi),
+          haveHandles ? std::to_wstring(handles) : L"-1", std::to_wstring(listedHandles(pid)),
+          std::to_wstring(windows)};
+}
+
+// ---- the commands -------------------------------------------------------------
+
+bool gQuit = false;
+
+Reply closeWindow(const Fields& a) {
+  if (!PostMessageW(window(a[0]), WM_CLOSE, 0, 0)) failed(L"PostMessage");
+  return {};
+}
+
+Reply localTime(const Fields&) {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  wchar_t buf[64];
+  swprintf(buf, 64, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+  return {buf};
+}
+
+// Handle, class, [1 if visible,] title of the top-level windows, all or the visible ones.
+template <bool kAll>
+Reply topLevel(const Fields&) {
+  Reply r;
+  for (HWND h : windowsBelow(nullptr)) {
+    if (kAll) r.insert(r.end(), {handleText(h), classOf(h), flag(IsWindowVisible(h)), titleOf(h, true)});
+    else if (IsWindowVisible(h)) r.insert(r.end(), {handleText(h), classOf(h), titleOf(h)});
+  }
+  return r;
+}
+
+struct Command {
+  const wchar_t* name;
+  const wchar_t* args;  // optional ones in brackets
+  const wchar_t* about;
+  Reply (*run)(const Fields& args);
 };
 
-BOOL CALLBACK countChild(HWND h, LPARAM lp) {
-  auto* c = reinterpret_cast<WindowCount*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  c->n += pid == c->pid;
-  return TRUE;
-}
+Reply help(const Fields&);
 
-BOOL CALLBACK countTopLevel(HWND h, LPARAM lp) {
-  countChild(h, lp);
-  EnumChildWindows(h, countChild, lp);
-  return TRUE;
-}
+const Command kCommands[] = {
+    {L"help", L"", L"every command with its arguments and what it does or answers", help},
+    {L"ping", L"", L"pong", [](const Fields&) -> Reply { return {L"pong"}; }},
+    {L"quit", L"", L"ends the probe without waiting for its windows' threads", [](const Fields&) -> Reply {
+       gQuit = true;
+       return {};
+     }},
+    {L"create", L"CLASS TITLE", L"a probe window on a thread of its own; its handle",
+     [](const Fields& a) -> Reply { return {handleText(createWindow(a[0], a[1]))}; }},
+    {L"createx", L"CLASS N", L"a probe window titled soak title N: by N mod 4 plain, empty, 100 000 units, surrogates",
+     [](const Fields& a) -> Reply { return {handleText(createWindow(a[0], soakTitle(std::stoul(a[1]))))}; }},
+    {L"front", L"H", L"brings H to the front, on its own thread if a probe window; 1 if SetForegroundWindow did",
+     [](const Fields& a) {
+       HWND h = window(a[0]);
+       if (!IsWindow(h)) fail(L"no such window");
+       return outcome(findOwn(h) ? post(h, bringToFront(h)) : spawn(bringToFront(h)));
+     }},
+    {L"title", L"H", L"H's title up to 8191 units, read without sending H a message",
+     [](const Fields& a) -> Reply { return {titleOf(window(a[0]))}; }},
+    {L"class", L"H", L"H's class name", [](const Fields& a) -> Reply { return {classOf(window(a[0]))}; }},
+    {L"exists", L"H", L"1 if H is a window", [](const Fields& a) -> Reply { return {flag(IsWindow(window(a[0])))}; }},
+    {L"titleis", L"H N", L"1 if H's whole title is exactly soak title N",
+     [](const Fields& a) -> Reply { return {flag(titleOf(window(a[0]), true) == soakTitle(std::stoul(a[1])))}; }},
+    {L"rect", L"H [ID]", L"left, top, right, bottom on the screen of H or of its child ID", [](const Fields& a) {
+       RECT r{};
+       if (!GetWindowRect(windowOrChild(a), &r)) failed(L"GetWindowRect");
+       return Reply{std::to_wstring(r.left), std::to_wstring(r.top), std::to_wstring(r.right),
+                    std::to_wstring(r.bottom)};
+     }},
+    {L"style", L"H [ID]", L"the window style of H or of its child ID in 8 hex digits", [](const Fields& a) {
+       HWND h = windowOrChild(a);
+       if (!h) fail(L"no such window");
+       wchar_t buf[16];
+       swprintf(buf, 16, L"%08lX", static_cast<unsigned long>(GetWindowLongW(h, GWL_STYLE)));
+       return Reply{buf};
+     }},
+    {L"settitle", L"H TEXT", L"probe window H retitles itself, not counted as a write by others; 1 if it did",
+     [](const Fields& a) { return outcome(post(window(a[0]), retitle(window(a[0]), a[1]))); }},
+    {L"write", L"H TEXT", L"the probe writes H's title from outside; 1 if it did", [](const Fields& a) {
+       return outcome(spawn([h = window(a[0]), text = a[1]] { return SetWindowTextW(h, text.c_str()); }));
+     }},
+    {L"received", L"H", L"count, then every text others wrote to probe window H",
+     [](const Fields& a) { return journal(a, true, false, false); }},
+    {L"moves", L"H", L"count, then x,y of every move of probe window H",
+     [](const Fields& a) { return journal(a, false, true, false); }},
+    {L"forget", L"H", L"clears probe window H's texts and moves",
+     [](const Fields& a) { return journal(a, false, false, true); }},
+    {L"drain", L"H", L"count of texts, the texts, then the moves of probe window H since the last drain; clears them",
+     [](const Fields& a) { return journal(a, true, true, true); }},
+    {L"hang", L"H MS", L"probe window H's thread sleeps MS milliseconds", [](const Fields& a) -> Reply {
+       post(window(a[0]), [ms = std::stoul(a[1])] {
+         Sleep(ms);
+         return TRUE;
+       });
+       return {};
+     }},
+    {L"close", L"H", L"posts WM_CLOSE to H, so a hung H cannot block the probe", closeWindow},
+    {L"destroy", L"H", L"the same as close", closeWindow},
+    {L"foreground", L"", L"handle, class and title of the foreground window", [](const Fields&) {
+       HWND h = GetForegroundWindow();
+       return Reply{handleText(h), h ? classOf(h) : L"", h ? titleOf(h) : L""};
+     }},
+    {L"find", L"CLASS TITLE", L"FindWindow's handle, 0 if none; an empty field matches any", [](const Fields& a) {
+       auto any = [](const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); };
+       return Reply{handleText(FindWindowW(any(a[0]), any(a[1])))};
+     }},
+    {L"windows", L"", L"handle, class and title of every visible top-level window", topLevel<false>},
+    {L"toplevel", L"", L"handle, class, 1 if visible, and whole title of every top-level window", topLevel<true>},
+    {L"children", L"H", L"id, class and text of every window below H", [](const Fields& a) {
+       Reply r;
+       for (HWND c : windowsBelow(window(a[0])))
+         r.insert(r.end(), {std::to_wstring(GetDlgCtrlID(c)), classOf(c), titleOf(c)});
+       return r;
+     }},
+    {L"msgbox", L"TITLE", L"handle and longest static text of the dialog box titled TITLE or ending so; 0 if none",
+     msgbox},
+    {L"press", L"H BUTTON", L"clicks H's button by its caption without & (or #id)", press},
+    {L"alert", L"TITLE TEXT", L"a message box of the probe's own (OK, Cancel) on a thread of its own",
+     [](const Fields& a) -> Reply {
+       std::thread([title = a[0], text = a[1]] { MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OKCANCEL); })
+           .detach();
+       return {};
+     }},
+    {L"regget", L"SECTION KEY",
+     L"1 and the text of a settings value (HKCU\\Software\\VB and VBA Program Settings\\Tavo for Windows NT/95), or 0",
+     regget},
+    {L"regset", L"SECTION KEY TEXT", L"stores a settings value as REG_SZ",
+     [](const Fields& a) { return regset(a[0], a[1], a[2]); }},
+    {L"regsetw", L"SECTION KEY HEX", L"stores a REG_SZ given as UTF-16 units, four hex digits each", regsetw},
+    {L"regdel", L"SECTION KEY", L"deletes a settings value; a missing one is fine", regdel},
+    {L"regdump", L"SECTION", L"name, type and hex units of every value of a section", regdump},
+    {L"localtime", L"", L"the local time Windows programs here see, YYYY-MM-DD hh:mm:ss", localTime},
+    {L"churn", L"CREATE_MS RETITLE_MS KEEP",
+     L"a window every CREATE_MS comes to the front, the oldest beyond KEEP close, the newest retitles every RETITLE_MS",
+     churn},
+    {L"churnstop", L"", L"stops the churn, leaving KEEP windows; created, closed, retitled, fronted, late, failed",
+     churnstop},
+    {L"suspend", L"H", L"probe window H's thread stops itself at a quiet point", suspend},
+    {L"resume", L"H", L"a suspended window's thread runs again", resume},
+    {L"counters", L"H",
+     L"of H's process: pid, USER, GDI, handle count (these three 0 under Wine), handles in the system list, windows",
+     counters},
+};
 
-long windowsOf(DWORD pid) {
-  WindowCount c{pid, 0};
-  EnumWindows(countTopLevel, reinterpret_cast<LPARAM>(&c));
-  return c.n;
-}
-
-std::optional<Reply> soakCommand(const Fields& f) {
-  const std::wstring& cmd = f[0];
-  if (cmd == L"churn") {  // create ms, retitle ms, windows kept
-    if (f.size() < 4) fail(L"churn: needs 3 arguments");
-    if (gChurn) fail(L"churn is running");
-    gChurn = std::make_unique<Churn>(std::stoul(f[1]), std::stoul(f[2]), std::stoul(f[3]));
-    return Reply{};
-  }
-  if (cmd == L"churnstop") {  // created, closed, retitled, brought to front, late, failures
-    if (!gChurn) fail(L"churn is not running");
-    Reply r = gChurn->stop();
-    gChurn.reset();
-    return r;
-  }
-  if (cmd == L"createx") {  // class, n: a window titled soakTitle(n)
-    if (f.size() < 3) fail(L"createx: needs 2 arguments");
-    return Reply{handleText(createWindow(f[1], soakTitle(std::stoul(f[2]))))};
-  }
-  if (cmd == L"titleis") {  // hwnd, n: "1" when the title is exactly soakTitle(n)
-    if (f.size() < 3) fail(L"titleis: needs 2 arguments");
-    return Reply{fullTitle(handleArg(f, 1)) == soakTitle(std::stoul(f[2])) ? L"1" : L"0"};
-  }
-  if (cmd == L"suspend") {  // hwnd: the window's thread stops itself at a quiet point
-    HWND h = handleArg(f, 1);
-    ownWindow(h);
-    if (gSuspended.count(h)) fail(L"already stopped");
-    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, GetWindowThreadProcessId(h, nullptr));
-    if (!thread) fail(lastErrorText(L"OpenThread"));
-    postToWindow(h, [] { SuspendThread(GetCurrentThread()); });
-    // Stopped once an extra suspension finds it stopped already.
-    for (int i = 0;; ++i) {
-      DWORD previous = SuspendThread(thread);
-      ResumeThread(thread);
-      if (previous != static_cast<DWORD>(-1) && previous >= 1) break;
-      if (i > 1000) {
-        CloseHandle(thread);
-        fail(L"the window's thread did not stop");
-      }
-      Sleep(5);
-    }
-    gSuspended[h] = thread;
-    return Reply{};
-  }
-  if (cmd == L"resume") {  // hwnd
-    HWND h = handleArg(f, 1);
-    auto it = gSuspended.find(h);
-    if (it == gSuspended.end()) fail(L"not stopped");
-    ResumeThread(it->second);
-    CloseHandle(it->second);
-    gSuspended.erase(it);
-    return Reply{};
-  }
-  if (cmd == L"counters") {
-    // hwnd: of the window's process, pid; USER and GDI objects and handles as
-    // the process functions count them; handles in the system's handle list;
-    // its windows, top-level and child. Wine answers 0 for the first three.
-    DWORD pid = 0;
-    GetWindowThreadProcessId(handleArg(f, 1), &pid);
-    if (!pid) fail(L"no such window");
-    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
-    if (!p) fail(lastErrorText(L"OpenProcess"));
-    DWORD user = GetGuiResources(p, GR_USEROBJECTS), gdi = GetGuiResources(p, GR_GDIOBJECTS), handles = 0;
-    BOOL haveHandles = GetProcessHandleCount(p, &handles);
-    CloseHandle(p);
-    return Reply{std::to_wstring(pid), std::to_wstring(user), std::to_wstring(gdi),
-                 haveHandles ? std::to_wstring(handles) : L"-1", std::to_wstring(listedHandles(pid)),
-                 std::to_wstring(windowsOf(pid))};
-  }
-  if (cmd == L"toplevel") return [] {  // every top-level window: hwnd, class, visible, whole title
-    Reply r;
-    EnumWindows(addTopLevel, reinterpret_cast<LPARAM>(&r));
-    return r;
-  }();
-  return std::nullopt;
+Reply help(const Fields&) {
+  Reply r;
+  for (const Command& c : kCommands)
+    r.push_back(c.name + std::wstring(*c.args ? L" " : L"") + c.args + L": " + c.about);
+  return r;
 }
 
 Reply run(const Fields& f) {
-  const std::wstring& cmd = f[0];
-  auto need = [&](std::size_t n) {
-    if (f.size() < n + 1) fail(cmd + L": needs " + std::to_wstring(n) + L" arguments");
-  };
-
-  if (cmd == L"ping") return {L"pong"};
-
-  if (cmd == L"create") {  // class, title
-    need(2);
-    return {handleText(createWindow(f[1], f[2]))};
-  }
-  if (cmd == L"front") {  // hwnd
-    HWND h = handleArg(f, 1);
-    if (!IsWindow(h)) fail(L"no such window");
-    bool own;
-    {
-      std::lock_guard lock(gWindowsMutex);
-      own = gWindows.count(h) > 0;
-    }
-    if (own) {
-      auto job = std::make_shared<Job>();
-      if (!runOnWindowThread(h, kMsgFront, job)) fail(L"window thread did not answer");
-      return {job->result ? L"1" : L"0"};
-    }
-    auto result = std::make_shared<std::atomic<BOOL>>(FALSE);
-    if (!bounded([h, result] {
-          ShowWindow(h, SW_SHOWNORMAL);
-          SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-          result->store(SetForegroundWindow(h));
-        }))
-      fail(L"SetForegroundWindow did not return");
-    return {result->load() ? L"1" : L"0"};
-  }
-  if (cmd == L"title") return {storedTitle(handleArg(f, 1))};
-  if (cmd == L"class") return {classOf(handleArg(f, 1))};
-  if (cmd == L"exists") return {IsWindow(handleArg(f, 1)) ? L"1" : L"0"};
-  if (cmd == L"rect") {  // hwnd [, child id]: left, top, right, bottom on the screen
-    HWND h = handleArg(f, 1);
-    if (f.size() > 2) h = GetDlgItem(h, std::stoi(f[2]));
-    RECT r{};
-    if (!GetWindowRect(h, &r)) fail(lastErrorText(L"GetWindowRect"));
-    return {std::to_wstring(r.left), std::to_wstring(r.top), std::to_wstring(r.right), std::to_wstring(r.bottom)};
-  }
-  if (cmd == L"settitle") {  // hwnd, text: the window retitles itself
-    need(2);
-    HWND h = handleArg(f, 1);
-    ownWindow(h);
-    auto job = std::make_shared<Job>();
-    job->text = f[2];
-    if (!runOnWindowThread(h, kMsgSetTitle, job)) fail(L"window thread did not answer");
-    return {job->result ? L"1" : L"0"};
-  }
-  if (cmd == L"write") {  // hwnd, text: another program writes the title
-    need(2);
-    HWND h = handleArg(f, 1);
-    std::wstring text = f[2];
-    auto result = std::make_shared<std::atomic<BOOL>>(FALSE);
-    if (!bounded([h, text, result] { result->store(SetWindowTextW(h, text.c_str())); }))
-      fail(L"SetWindowText did not return");
-    return {result->load() ? L"1" : L"0"};
-  }
-  if (cmd == L"alert") {  // title, text: a message box of our own, on a thread of its own
-    need(2);
-    std::wstring title = f[1], text = f[2];
-    std::thread([title, text] { MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OKCANCEL); }).detach();
-    return {};
-  }
-  if (cmd == L"received") {  // hwnd: count, then every text written by others
-    auto own = ownWindow(handleArg(f, 1));
-    std::lock_guard lock(own->mutex);
-    Reply r{std::to_wstring(own->received.size())};
-    r.insert(r.end(), own->received.begin(), own->received.end());
-    return r;
-  }
-  if (cmd == L"forget") {  // hwnd: start counting afresh
-    auto own = ownWindow(handleArg(f, 1));
-    std::lock_guard lock(own->mutex);
-    own->received.clear();
-    own->moves.clear();
-    return {};
-  }
-  if (cmd == L"moves") {  // hwnd: count, then "x,y" of every move
-    auto own = ownWindow(handleArg(f, 1));
-    std::lock_guard lock(own->mutex);
-    Reply r{std::to_wstring(own->moves.size())};
-    r.insert(r.end(), own->moves.begin(), own->moves.end());
-    return r;
-  }
-  if (cmd == L"style") {  // hwnd [, child id]: the window style in hex
-    HWND h = handleArg(f, 1);
-    if (f.size() > 2) h = GetDlgItem(h, std::stoi(f[2]));
-    if (!h) fail(L"no such window");
-    wchar_t buf[16];
-    swprintf(buf, 16, L"%08lX", static_cast<unsigned long>(GetWindowLongW(h, GWL_STYLE)));
-    return {buf};
-  }
-  if (cmd == L"hang") {  // hwnd, ms
-    need(2);
-    HWND h = handleArg(f, 1);
-    ownWindow(h);
-    if (!PostMessageW(h, kMsgHang, static_cast<WPARAM>(std::stoul(f[2])), 0)) fail(lastErrorText(L"PostMessage"));
-    return {};
-  }
-  if (cmd == L"destroy" || cmd == L"close") {  // hwnd; posted, so a hung window cannot block us
-    if (!PostMessageW(handleArg(f, 1), WM_CLOSE, 0, 0)) fail(lastErrorText(L"PostMessage"));
-    return {};
-  }
-  if (cmd == L"foreground") {
-    HWND h = GetForegroundWindow();
-    return {handleText(h), h ? classOf(h) : L"", h ? storedTitle(h) : L""};
-  }
-  if (cmd == L"find") {  // class, title; an empty field matches any
-    need(2);
-    HWND h = FindWindowW(f[1].empty() ? nullptr : f[1].c_str(), f[2].empty() ? nullptr : f[2].c_str());
-    return {handleText(h)};
-  }
-  if (cmd == L"windows") return topLevelWindows();
-  if (cmd == L"children") {  // hwnd: id, class, text of each child
-    Reply r;
-    for (const Child& c : childrenOf(handleArg(f, 1))) {
-      r.push_back(std::to_wstring(c.id));
-      r.push_back(c.cls);
-      r.push_back(c.text);
-    }
-    return r;
-  }
-  if (cmd == L"msgbox") {  // title: hwnd and text of a message box, hwnd 0 when none
-    need(1);
-    // Tavo decorates its own boxes too when they are in front: a title that
-    // ends with the one asked for ("21:05 = エラー - Tavo") is that box.
-    HWND h = FindWindowW(L"#32770", f[1].c_str());
-    if (!h) {
-      BoxSearch search{&f[1], nullptr};
-      EnumWindows(findBoxEndingWith, reinterpret_cast<LPARAM>(&search));
-      h = search.found;
-    }
-    if (!h) return {L"0", L""};
-    std::wstring text;
-    for (const Child& c : childrenOf(h)) {
-      if (isStatic(c.cls) && c.text.size() > text.size()) text = c.text;
-    }
-    return {handleText(h), text};
-  }
-  if (cmd == L"press") {  // hwnd, button caption without "&" (or "#id")
-    need(2);
-    HWND h = handleArg(f, 1);
-    int id = -1;
-    if (f[2].size() > 1 && f[2][0] == L'#') {
-      id = std::stoi(f[2].substr(1));
-    } else {
-      for (const Child& c : childrenOf(h)) {
-        if (isButton(c.cls) && withoutAccelerator(c.text) == f[2]) id = c.id;
-      }
-    }
-    if (id < 0) fail(L"no button " + f[2]);
-    HWND button = GetDlgItem(h, id);
-    if (!PostMessageW(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)))
-      fail(lastErrorText(L"PostMessage"));
-    return {};
-  }
-  if (cmd == L"regget") {  // section, key: "1" and the value, or "0"
-    need(2);
-    std::vector<wchar_t> buf(32768);
-    DWORD size = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-    LSTATUS s = RegGetValueW(HKEY_CURRENT_USER, settingsKey(f[1]).c_str(), f[2].c_str(), RRF_RT_REG_SZ, nullptr,
-                             buf.data(), &size);
-    if (s == ERROR_FILE_NOT_FOUND) return {L"0"};
-    if (s != ERROR_SUCCESS) fail(L"RegGetValue failed, error " + std::to_wstring(s));
-    return {L"1", std::wstring(buf.data())};
-  }
-  if (cmd == L"regset") {  // section, key, value
-    need(3);
-    HKEY key;
-    LSTATUS s = RegCreateKeyExW(HKEY_CURRENT_USER, settingsKey(f[1]).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                nullptr, &key, nullptr);
-    if (s != ERROR_SUCCESS) fail(L"RegCreateKeyEx failed, error " + std::to_wstring(s));
-    s = RegSetValueExW(key, f[2].c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(f[3].c_str()),
-                       static_cast<DWORD>((f[3].size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    if (s != ERROR_SUCCESS) fail(L"RegSetValueEx failed, error " + std::to_wstring(s));
-    return {};
-  }
-  if (cmd == L"regdel") {  // section, key; a missing value is fine
-    need(2);
-    LSTATUS s = RegDeleteKeyValueW(HKEY_CURRENT_USER, settingsKey(f[1]).c_str(), f[2].c_str());
-    if (s != ERROR_SUCCESS && s != ERROR_FILE_NOT_FOUND) fail(L"RegDeleteKeyValue failed, error " + std::to_wstring(s));
-    return {};
-  }
-  // Values as UTF-16 code units in hex (four digits each), so that any
-  // text, unpaired surrogates and NULs included, crosses the line protocol.
-  if (cmd == L"regsetw") {  // section, key, hex units
-    need(3);
-    if (f[3].size() % 4 != 0) fail(L"regsetw: hex units come in fours");
-    std::wstring value;
-    for (std::size_t i = 0; i < f[3].size(); i += 4)
-      value.push_back(static_cast<wchar_t>(std::stoul(f[3].substr(i, 4), nullptr, 16)));
-    HKEY key;
-    LSTATUS s = RegCreateKeyExW(HKEY_CURRENT_USER, settingsKey(f[1]).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                nullptr, &key, nullptr);
-    if (s != ERROR_SUCCESS) fail(L"RegCreateKeyEx failed, error " + std::to_wstring(s));
-    s = RegSetValueExW(key, f[2].c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    if (s != ERROR_SUCCESS) fail(L"RegSetValueEx failed, error " + std::to_wstring(s));
-    return {};
-  }
-  if (cmd == L"regdump") {  // section: name, type and hex units of every value
-    need(1);
-    HKEY key;
-    LSTATUS s = RegOpenKeyExW(HKEY_CURRENT_USER, settingsKey(f[1]).c_str(), 0, KEY_QUERY_VALUE, &key);
-    if (s == ERROR_FILE_NOT_FOUND) return {};
-    if (s != ERROR_SUCCESS) fail(L"RegOpenKeyEx failed, error " + std::to_wstring(s));
-    Reply r;
-    for (DWORD i = 0;; ++i) {
-      wchar_t name[16384];
-      DWORD nameSize = 16384, type = 0, size = 0;
-      s = RegEnumValueW(key, i, name, &nameSize, nullptr, &type, nullptr, &size);
-      if (s != ERROR_SUCCESS) break;
-      std::vector<BYTE> data(size + 2);
-      nameSize = 16384;
-      s = RegEnumValueW(key, i, name, &nameSize, nullptr, &type, data.data(), &size);
-      if (s != ERROR_SUCCESS) break;
-      std::size_t units = size / 2;
-      const auto* w = reinterpret_cast<const wchar_t*>(data.data());
-      if ((type == REG_SZ || type == REG_EXPAND_SZ) && units > 0 && w[units - 1] == L'\0') --units;
-      static constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
-      std::wstring hex(units * 4, L'0');
-      for (std::size_t u = 0; u < units; ++u)
-        for (int d = 0; d < 4; ++d) hex[u * 4 + d] = kDigits[(static_cast<unsigned>(w[u]) >> (12 - 4 * d)) & 0xF];
-      r.push_back(std::wstring(name, nameSize));
-      r.push_back(std::to_wstring(type));
-      r.push_back(std::move(hex));
-    }
-    RegCloseKey(key);
-    return r;
-  }
-  if (cmd == L"localtime") {  // what Windows programs here see as the local time
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    wchar_t buf[64];
-    swprintf(buf, 64, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-    return {buf};
-  }
-  if (cmd == L"drain") {  // hwnd: texts written by others and moves since the last drain, then forgets them
-    auto own = ownWindow(handleArg(f, 1));
-    std::lock_guard lock(own->mutex);
-    // Taken and cleared under one lock, so a long watch loses nothing between calls.
-    Reply r{std::to_wstring(own->received.size())};
-    r.insert(r.end(), own->received.begin(), own->received.end());
-    r.insert(r.end(), own->moves.begin(), own->moves.end());
-    own->received.clear();
-    own->moves.clear();
-    return r;
-  }
-  if (auto soak = soakCommand(f)) return *soak;
-  fail(L"unknown command " + cmd);
+  auto c = std::find_if(std::begin(kCommands), std::end(kCommands), [&](const Command& c) { return f[0] == c.name; });
+  if (c == std::end(kCommands)) fail(L"unknown command " + f[0]);
+  const std::wstring_view args = c->args;
+  std::size_t needed = 0;
+  for (std::size_t i = 0; i < args.size(); ++i)
+    needed += (i == 0 || args[i - 1] == L' ') && args[i] != L' ' && args[i] != L'[';
+  const Fields given(f.begin() + 1, f.end());
+  if (given.size() < needed) fail(f[0] + L": needs " + std::to_wstring(needed) + L" arguments");
+  return c->run(given);
 }
 
 void answer(const std::string& status, const Reply& fields) {
@@ -907,16 +786,11 @@ int wmain() {
   // Bytes in and out: the harness speaks UTF-8 whatever the code page is.
   std::ios::sync_with_stdio(false);
   std::string line;
-  while (std::getline(std::cin, line)) {
+  while (!gQuit && std::getline(std::cin, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
-    Fields f = parseLine(line);
-    if (f[0] == L"quit") {
-      answer("ok", {});
-      break;
-    }
     try {
-      answer("ok", run(f));
+      answer("ok", run(parseLine(line)));
     } catch (const Failure& e) {
       answer("error", {e.message});
     } catch (const std::exception& e) {
