@@ -25,14 +25,14 @@ bool knownPlacement(const AppState& s) {
   return (s.clockRight == 0 || s.clockRight == 1) && (s.equalSeparate == 0 || s.equalSeparate == 1);
 }
 
-// Whether a title (as read, with its NUL) still shows the clock. An empty
-// clock is part of every text, so every new title of the window's own would
-// count as one carrying it and lose its first characters to the cut: an
-// empty clock counts only where its separator stands at the placed side.
-bool carriesClock(const AppState& s, std::u16string_view title, std::u16string_view clock) {
-  if (!clock.empty() || !knownPlacement(s)) return contains(title, clock);
+// Whether a title still shows the clock. An empty clock is part of every
+// text, so every new title of the window's own would count as one carrying
+// it and lose its first characters to the cut: an empty clock counts only
+// where its separator stands at the placed side.
+bool carriesClock(const AppState& s, const TitleRead& title, std::u16string_view clock) {
+  if (!clock.empty() || !knownPlacement(s)) return contains(title.asRead(), clock);
   const std::u16string_view sep = separator(s.equalSeparate);
-  return s.clockRight == 0 ? title.starts_with(sep) : beforeNul(title).ends_with(sep);
+  return s.clockRight == 0 ? title.text().starts_with(sep) : title.text().ends_with(sep);
 }
 
 // Hour and minute of a time key ("h:n" or "h:n:s"); nothing for a key that
@@ -153,16 +153,11 @@ void CaptionCycle::MakeCap() {
   scope.step([&] {
     if (!knownPlacement(state_)) return;  // the title is written back as read
     const std::u16string_view sep = separator(state_.equalSeparate);
-    if (state_.clockRight == 0) {
-      // One NUL after the title, whatever form baseTitle has (the clock on
-      // the right leaves it without one): the title must read back as
-      // written, or the next steady tick rewrites it.
-      workCaption_ = clockText_ + std::u16string(sep) + std::u16string(beforeNul(baseTitle_)) + u'\0';
-    } else {
-      // The NUL after the clock gives the written title the form it reads back in.
-      baseTitle_ = std::u16string(beforeNul(baseTitle_));
-      workCaption_ = baseTitle_ + std::u16string(sep) + clockText_ + u'\0';
-    }
+    // Composed as it will read back, or the next steady tick rewrites it.
+    if (state_.clockRight == 0)
+      workCaption_.compose(clockText_, sep, baseTitle_.text());
+    else
+      workCaption_.compose(baseTitle_.text(), sep, clockText_);
   });
   std::u16string placedBefore;
   scope.step([&] {
@@ -170,7 +165,7 @@ void CaptionCycle::MakeCap() {
     placedClock_ = clockText_;
   });
   scope.step([&] {
-    if (writeTitle(desktop_, foregroundWindow_, workCaption_)) {
+    if (writeTitle(desktop_, foregroundWindow_, workCaption_.text())) {
       clockOwed_ = false;
       return;
     }
@@ -188,12 +183,8 @@ void CaptionCycle::MakeCap() {
   });
 }
 
-void CaptionCycle::GetCap(WindowHandle w, std::u16string& caption) {
-  Scope scope(reporter_, u"frmMain!GetCap");
-  bool read = false;
-  scope.step([&] { read = w != 0 && desktop_.readWindowTitle(w, caption); });
-  if (!read) caption.clear();  // no window, or a read that failed halfway
-  caption.push_back(u'\0');
+void CaptionCycle::GetCap(WindowHandle w, TitleRead& caption) {
+  Scope(reporter_, u"frmMain!GetCap").step([&] { caption.read(desktop_, w); });
 }
 
 void CaptionCycle::ChkCap() {
@@ -217,12 +208,13 @@ void CaptionCycle::ChkCap() {
       if (!knownPlacement(state_)) return;
       const std::size_t taken = clockText_.size() + separator(state_.equalSeparate).size();
       if (state_.clockRight == 0) {
-        baseTitle_ = taken < workCaption_.size() ? workCaption_.substr(taken) : std::u16string();
+        baseTitle_ = workCaption_.withoutFront(taken);
       } else {
         // Shorter than clock and separator: the clock cannot be where it was
         // placed; keep the title known so far rather than guess.
-        if (workCaption_.size() < taken + 1) raise(err::kInvalidArgument);
-        baseTitle_ = workCaption_.substr(0, workCaption_.size() - taken - 1) + u'\0';
+        auto own = workCaption_.withoutBack(taken);
+        if (!own) raise(err::kInvalidArgument);
+        baseTitle_ = std::move(*own);
       }
     });
   }
@@ -236,23 +228,23 @@ void CaptionCycle::RestoreCap(WindowHandle previous) {
   // was never touched, and writing the title it had when it came to the
   // front would undo the changes it made since.
   if (clockWithheld_ != 0) return;
-  std::u16string title;
+  TitleRead title;
   GetCap(previous, title);
-  if (!contains(title, placedClock_) && !contains(title, clockText_)) return;
-  if (!writeTitle(desktop_, previous, baseTitle_) && desktop_.windowTitle(previous)) oweTitle(previous, title);
+  if (!contains(title.asRead(), placedClock_) && !contains(title.asRead(), clockText_)) return;
+  if (!writeTitle(desktop_, previous, baseTitle_.text()) && desktop_.windowTitle(previous)) oweTitle(previous, title);
 }
 
-void CaptionCycle::oweTitle(WindowHandle w, const std::u16string& carried) {
-  owedTitles_.owe(OwedTitle{w, baseTitle_, std::u16string(beforeNul(carried)),
-                            contains(carried, placedClock_) ? placedClock_ : clockText_, Backoff{}});
+void CaptionCycle::oweTitle(WindowHandle w, const TitleRead& carried) {
+  owedTitles_.owe(OwedTitle{w, std::u16string(baseTitle_.text()), std::u16string(carried.text()),
+                            contains(carried.asRead(), placedClock_) ? placedClock_ : clockText_, Backoff{}});
 }
 
 // The window comes back to the front still carrying the clock it had: its own
 // title is the one it is owed, and the clock in it is the one to replace.
 void CaptionCycle::adoptOwedTitle() {
   auto owed = owedTitles_.take(foregroundWindow_);
-  if (owed && beforeNul(workCaption_) == owed->carried) {
-    baseTitle_ = std::move(owed->own);
+  if (owed && workCaption_.text() == owed->carried) {
+    baseTitle_.compose(owed->own);
     placedClock_ = std::move(owed->clock);
   }
 }

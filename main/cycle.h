@@ -10,6 +10,7 @@
 #include "format/xxformat.h"
 #include "main/app_state.h"
 #include "main/owed_titles.h"
+#include "main/title_read.h"
 #include "platform/ports.h"
 #include "settings/store.h"
 
@@ -39,14 +40,13 @@ class CaptionCycle {
   // Gives the window that carries the clock its own title back (at exit).
   void restoreCurrent();
 
-  // Title as read, with its terminating NUL, into `caption`, whose storage
-  // is reused from tick to tick.
-  void GetCap(WindowHandle w, std::u16string& caption);
+  // The title as read into `caption`, whose storage is reused from tick to tick.
+  void GetCap(WindowHandle w, TitleRead& caption);
 
   WindowHandle foregroundWindow() const { return foregroundWindow_; }
   std::uint8_t clockWithheld() const { return clockWithheld_; }
   const std::u16string& clockText() const { return clockText_; }
-  const std::u16string& baseTitle() const { return baseTitle_; }
+  std::u16string_view baseTitle() const { return baseTitle_.text(); }
 
  private:
   void MakeCap();
@@ -55,7 +55,7 @@ class CaptionCycle {
   std::u16string GetForegroundCN();
   std::uint8_t ChkTARO(std::u16string_view className);
   std::uint8_t ChkWList(std::u16string_view className);
-  void oweTitle(WindowHandle w, const std::u16string& carried);
+  void oweTitle(WindowHandle w, const TitleRead& carried);
   void adoptOwedTitle();
 
   AppState& state_;
@@ -71,9 +71,9 @@ class CaptionCycle {
   std::u16string prevTimeKey_;
   WindowHandle foregroundWindow_ = 0;
   WindowHandle prevWindow_ = 0;
-  std::u16string workCaption_;
-  std::u16string baseTitle_;
-  std::u16string lastCaption_;
+  TitleRead workCaption_;
+  TitleRead baseTitle_;  // the window's own title
+  TitleRead lastCaption_;
   std::u16string placedClock_;
   std::uint8_t clockWithheld_ = 0;
   bool clockOwed_ = false;  // the foreground window did not take the last write
