@@ -1,10 +1,10 @@
 // Every stored key, alone and all at once, set to values that are no setting
 // at all. Tavo starts, gives two hourly signals, the alarm and the flash
 // runs, and both dialogs end with OK or Cancel. Whatever the values, nothing
-// escapes, each report shows once and the store keeps what it held. A key
-// whose default is a number, given a text that is none, runs Tavo exactly as
-// its default would: the reports are the only difference, and a value may go
-// back to its default.
+// escapes, each report shows once, Cancel leaves every value as stored or at
+// its key's default, and OK stores only what its dialogs show. A key whose
+// default is a number, given a text that is none, does nothing that a sound
+// value would not do.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/report.h"
 #include "dialogs/details.h"
 #include "dialogs/roster.h"
 #include "main/cycle.h"
@@ -22,7 +23,6 @@
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_prompt.h"
 #include "platform/fake/fake_pump.h"
-#include "base/report.h"
 #include "settings/convert.h"
 #include "settings/keys.h"
 #include "settings/memory_store.h"
@@ -38,8 +38,11 @@ struct Value {
 const std::vector<Value>& values() {
   static const char16_t control[] = {0x01, u'\t', u'\r', u'\n', 0x07, 0x1B, 0x7F, 0x00, u'z'};
   static const char16_t surrogate[] = {u'1', 0xD800, u' ', 0xDC00};
-  std::u16string digits;
-  while (digits.size() < 100000) digits += u"1234567890";
+  static const std::u16string digits = [] {
+    std::u16string s;
+    while (s.size() < 100000) s += u"1234567890";
+    return s;
+  }();
   static const std::vector<Value> all = {
       {"text", u"abc"},
       {"1e400", u"1e400"},
