@@ -12,6 +12,7 @@
 #include "platform/fake/fake_system.h"
 #include "platform/fake/fake_views.h"
 #include "platform/fake/recording_signals.h"
+#include "report_text.h"
 #include "settings/keys.h"
 #include "settings/memory_store.h"
 
@@ -35,10 +36,7 @@ class MainWindowTest : public ::testing::Test, public OtherInstance {
     view.log.clear();
   }
   bool reported(std::u16string_view location, int number) const {
-    const auto head = u"エラー番号:" + decimal(number) + u"\r\n場所:" + std::u16string(location) + u"1.70.0001\r\n";
-    for (const auto& box : prompt.shown)
-      if (box.text.starts_with(head)) return true;
-    return false;
+    return test::reportCount(prompt.shown, location, number) > 0;
   }
 
   MemoryStore store;
