@@ -47,6 +47,14 @@ inline constexpr KeyDef kTavoTT{kSectionPlugIn, u"TavoTT", u"0"};
 inline constexpr KeyDef kTavoXX{kSectionPlugIn, u"TavoXX", u"0"};
 inline constexpr KeyDef kTavoCt{kSectionPlugIn, u"TavoCt", u"0"};
 
+// Every key above, for code that must treat each stored setting alike.
+inline constexpr KeyDef kAll[] = {
+    k24h, kShowSecond, kShowYear, kShowDate, kShowDay, kEqualSeparate, kUserTaste, kClockRight,
+    kCheckInterval, kTimePika, kTimeFuru, kTimeFuruCount, kTimePipo, kPipoHato, kWaveFilePath1,
+    kWaveFilePath2, kCuteCounts, kFlashLimit, kVibrateWidth, kAlarm, kAlarmMessage, kAlarmTime,
+    kXXFormat, kTavoDirPath, kVersion, kHideout, kTavoTT, kTavoXX, kTavoCt,
+};
+
 inline constexpr int kMaxRosterIndex = 50;
 }  // namespace keys
 

@@ -15,6 +15,8 @@
 #include "settings/keys.h"
 #include "settings/memory_store.h"
 
+#include "report_text.h"
+
 namespace tavo {
 namespace {
 
@@ -53,11 +55,7 @@ class MainWindowTest : public ::testing::Test, public OtherInstance {
     view.log.clear();
   }
   bool reported(std::u16string_view location, int number) const {
-    const auto head = u"エラー番号:" + decimal(number) + u"\r\n場所:" + std::u16string(location) +
-                      versionText(buildVersion()) + u"\r\n";
-    for (const auto& box : prompt.shown)
-      if (box.text.starts_with(head)) return true;
-    return false;
+    return test::reportCount(prompt.shown, location, number) > 0;
   }
 
   LoggingStore store;

@@ -19,6 +19,8 @@
 #include "settings/keys.h"
 #include "settings/memory_store.h"
 
+#include "report_text.h"
+
 namespace tavo {
 
 using fake::LaunchLog;
@@ -49,10 +51,7 @@ class CycleTest : public ::testing::Test {
   void set(const KeyDef& key, std::u16string_view value) { saveText(settings, key, value); }
   std::u16string stored(const KeyDef& key) { return readText(settings, key); }
   bool reported(std::u16string_view location, int number) const {
-    const auto head = u"エラー番号:" + decimal(number) + u"\r\n場所:" + std::u16string(location) + u"9.00.0000\r\n";
-    for (const auto& box : prompt.shown)
-      if (box.text.starts_with(head)) return true;
-    return false;
+    return test::reportCount(prompt.shown, location, number) > 0;
   }
 
   MemoryStore store;

@@ -136,63 +136,38 @@ TEST_F(DetailsDialogTest, OkSavesEveryValueInItsOrder) {
   EXPECT_EQ(state.clockPattern, u"%h:nn:ss%,%mmm%,%d%");
 }
 
-TEST_F(DetailsDialogTest, OkChecksTheCount) {
+// Enter may press OK while a time box still has the focus: each box is
+// taken as leaving it would leave it, not stored as an hour that never comes.
+TEST_F(DetailsDialogTest, OkChecksTheCountAndTheTimeWhateverTheSwitches) {
   const struct {
-    std::u16string_view count;
-    bool bad;
-    std::u16string_view stored;
-  } cases[] = {{u"", true, u"10"}, {u"-5", true, u"10"}, {u" 5", false, u"5"}, {u"05", false, u"05"}, {u"7 ", false, u"7"}};
+    std::u16string_view switches, count, hour, minute;  // switches: TimeFuru, Alarm
+    std::u16string_view stored;                         // TimeFuru TimeFuruCount Alarm AlarmTime
+    std::size_t boxes;
+  } cases[] = {
+      {u"11", u"", u"12", u"00", u"0 10 1 12:00", 1},     {u"11", u"-5", u"12", u"00", u"0 10 1 12:00", 1},
+      {u"11", u" 5", u"12", u"00", u"1 5 1 12:00", 0},    {u"11", u"05", u"12", u"00", u"1 05 1 12:00", 0},
+      {u"11", u"7 ", u"25", u"75", u"1 7 1 01:15", 0},    {u"11", u"10", u"7", u"5", u"1 10 1 07:05", 0},
+      {u"11", u"10", u"", u"30", u"1 10 1 10:30", 0},     {u"11", u"10", u"23", u"59", u"1 10 1 23:59", 0},
+      {u"11", u"10", u"12", u"3 ", u"1 10 0 12:00", 1},   {u"00", u"x", u"-5", u"00", u"0 10 0 12:00", 2},
+  };
   for (const auto& c : cases) {
+    SCOPED_TRACE(utf8(c.count) + "|" + utf8(c.hour) + "|" + utf8(c.minute));
     prompt.shown.clear();
-    set(keys::kTimeFuru, u"1");
+    set(keys::kTimeFuru, c.switches.substr(0, 1));
     auto& d = open();
+    d.setEtc(kAlarm, c.switches[1] == u'1');
     d.setText(kCount, std::u16string(c.count));
-    d.cmdSet_Click(0);
-    EXPECT_EQ(stored(keys::kTimeFuruCount), c.stored) << utf8(c.count);
-    EXPECT_EQ(stored(keys::kTimeFuru), c.bad ? u"0" : u"1") << utf8(c.count);
-    EXPECT_EQ(prompt.shown.size(), c.bad ? 1u : 0u) << utf8(c.count);
-  }
-}
-
-TEST_F(DetailsDialogTest, OkChecksTheTimeEvenWithTheAlarmOff) {
-  auto& d = open();
-  type(kHour, u"-5");
-  EXPECT_EQ(d.txtEtc(kHour), u"-5");
-  d.setText(kCount, u"x");  // the shake is off, the count is still checked
-  d.cmdSet_Click(0);
-  ASSERT_EQ(prompt.shown.size(), 2u);
-  EXPECT_EQ(prompt.shown[1].text, kBadTimeText);
-  EXPECT_EQ(prompt.shown[1].flags, 0x1030u);
-  EXPECT_EQ(stored(keys::kAlarm), u"0");
-  EXPECT_EQ(stored(keys::kAlarmTime), u"12:00");
-
-  // The alarm on and a blank in a box never left: off in memory too.
-  auto& on = open();
-  on.setEtc(kAlarm, 1);
-  on.setText(kMinute, u"3 ");
-  on.cmdSet_Click(0);
-  EXPECT_EQ(state.alarmOn, 0);
-  EXPECT_EQ(stored(keys::kAlarm), u"0");
-  EXPECT_EQ(state.alarmTime, u"12:00");
-}
-
-// Enter presses OK while the hour box still has the focus: the box is taken
-// as leaving it would leave it, not stored as an hour that never comes.
-TEST_F(DetailsDialogTest, OkNormalisesTheTimeBoxesStillBeingEdited) {
-  const struct {
-    std::u16string_view hour, minute, stored;
-  } cases[] = {{u"25", u"75", u"01:15"}, {u"7", u"5", u"07:05"}, {u"", u"30", u"10:30"}, {u"23", u"59", u"23:59"}};
-  for (const auto& c : cases) {
-    prompt.shown.clear();
-    auto& d = open();
-    d.setEtc(kAlarm, 1);
     d.setText(kHour, std::u16string(c.hour));
     d.setText(kMinute, std::u16string(c.minute));
     d.cmdSet_Click(0);
-    EXPECT_EQ(stored(keys::kAlarmTime), c.stored) << utf8(c.hour);
-    EXPECT_EQ(stored(keys::kAlarm), u"1") << utf8(c.hour);
-    EXPECT_TRUE(prompt.shown.empty()) << utf8(c.hour);
+    EXPECT_EQ(*stored(keys::kTimeFuru) + u" " + *stored(keys::kTimeFuruCount) + u" " + *stored(keys::kAlarm) + u" " +
+                  *stored(keys::kAlarmTime),
+              c.stored);
+    EXPECT_EQ(decimal(state.alarmOn) + u" " + state.alarmTime, c.stored.substr(c.stored.size() - 7));
+    EXPECT_EQ(prompt.shown.size(), c.boxes);
   }
+  EXPECT_EQ(prompt.shown.back().text, kBadTimeText);
+  EXPECT_EQ(prompt.shown.back().flags, 0x1030u);
 }
 
 TEST_F(DetailsDialogTest, TheExtendedFormatKeepsItsPatternAndTheDisplayBoxes) {
@@ -238,16 +213,7 @@ TEST_F(DetailsDialogTest, AFailedWriteIsReportedOnceAndTheRestIsSaved) {
   EXPECT_TRUE(d.closed());
 }
 
-TEST_F(DetailsDialogTest, AChosenFileWithoutABlankIsStoredUnquoted) {
-  files.answer = u"C:\\Media\\call.exe";
-  open().setWindow(0x1234, 0x400000);
-  dialog->cmdWavSet_Click(kCallMe);
-  EXPECT_EQ(stored(keys::kWaveFilePath2), u"C:\\Media\\call.exe");
-  EXPECT_EQ(files.requests.at(0).ownerWindow, 0x1234u);
-  EXPECT_TRUE(prompt.shown.empty());
-}
-
-TEST_F(DetailsDialogTest, TheChooserStartsAtTheStoredProgramPart) {
+TEST_F(DetailsDialogTest, TheChooserStartsAtTheStoredProgramPartAndStoresTheChoice) {
   const std::pair<std::u16string_view, std::u16string_view> cases[] = {
       {u"\"C:\\My Sounds\\a.wav\" /w", u"C:\\My Sounds\\a.wav"}, {u"C:\\My Sounds\\a.wav", u"C:\\My"},
       {u"  C:\\a.wav  ", u"C:\\a.wav"}, {u"\"C:\\open quote.wav", u"C:\\open quote.wav"}, {u"", u""}};
@@ -257,6 +223,14 @@ TEST_F(DetailsDialogTest, TheChooserStartsAtTheStoredProgramPart) {
     open().cmdWavSet_Click(kCallMe);
     EXPECT_EQ(files.initialFiles, std::vector<std::u16string>{std::u16string(start)}) << utf8(stored);
   }
+  // A file without a blank is stored unquoted.
+  prompt.shown.clear();
+  files.answer = u"C:\\Media\\call.exe";
+  open().setWindow(0x1234, 0x400000);
+  dialog->cmdWavSet_Click(kCallMe);
+  EXPECT_EQ(stored(keys::kWaveFilePath2), u"C:\\Media\\call.exe");
+  EXPECT_EQ(files.requests.back().ownerWindow, 0x1234u);
+  EXPECT_TRUE(prompt.shown.empty());
 }
 
 TEST_F(DetailsDialogTest, CancellingTheChooserAsksWhetherToSwitchOff) {

@@ -10,6 +10,7 @@
 #include "base/report.h"
 #include "base/text.h"
 #include "platform/fake/fake_prompt.h"
+#include "report_text.h"
 #include "settings/keys.h"
 #include "settings/memory_store.h"
 
@@ -43,13 +44,7 @@ struct Boxed {
   Boxes boxes{prompt};
   Reporter reporter{boxes, Version{1, 70, 1}};
 
-  // Error reports shown under a location.
-  int reports(std::u16string_view location) const {
-    int n = 0;
-    for (const auto& box : prompt.shown)
-      if (box.flags == kReportFlags && contains(box.text, u"場所:" + std::u16string(location) + u"1.70.0001")) ++n;
-    return n;
-  }
+  int reports(std::u16string_view location) const { return reportCount(prompt.shown, location); }
 };
 
 }  // namespace tavo::test

@@ -2,7 +2,7 @@
 
 #include "base/text.h"
 #include "format/xxformat.h"
-#include "platform/fake/fake_prompt.h"
+#include "report_text.h"
 #include "settings/keys.h"
 #include "settings/memory_store.h"
 
@@ -24,9 +24,7 @@ class PatternTest : public ::testing::Test {
     }
   }
   bool reported(std::u16string_view procedure, int number) const {
-    for (const auto& box : prompt.shown)
-      if (box.text.starts_with(u"エラー番号:" + decimal(number) + u"\r\n場所:" + xxLocation(procedure))) return true;
-    return false;
+    return test::reportCount(prompt.shown, xxLocation(procedure), number) > 0;
   }
   fake::FakePrompt prompt;
   Boxes boxes{prompt};
