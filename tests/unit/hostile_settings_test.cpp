@@ -16,9 +16,7 @@
 #include "base/report.h"
 #include "dialogs/details.h"
 #include "dialogs/roster.h"
-#include "main/cycle.h"
-#include "main/main_window.h"
-#include "main/signals.h"
+#include "main/app.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_prompt.h"
 #include "platform/fake/fake_pump.h"
@@ -91,33 +89,30 @@ void fillBusy(MemoryStore& store, bool extended) {
   s.save(kSectionMain, windowListKey(1), u"Listed1");
 }
 
-// Tavo whole, wired to the fakes; while a box is open the timers go on
-// ticking, as they do under a real modal box.
+// Tavo whole, as Tavo.exe wires it, on the fakes; while a box is open the
+// timers go on ticking, as they do under a real modal box.
 struct Tavo {
-  explicit Tavo(MemoryStore& store) : settings(store) {
-    signals.follow(cycle);
+  explicit Tavo(MemoryStore& store) : store(store) {
     prompt.whileOpen = [this] {
       if (depth > 3) return;
       ++depth;
-      cycle.tmrMain_Timer();
-      signals.tmrFlash_Timer();
+      app.tick();
+      app.flashTick();
       --depth;
     };
   }
   void at(int hour, int minute, int second) { clock.time = DateTime{2026, 12, 6, hour, minute, second}; }
-  void tick() { cycle.tmrMain_Timer(); }
+  void tick() { app.tick(); }
   void flashRun() {
     for (int i = 0; i < 1000 && flash.running; ++i) {
-      signals.tmrFlash_Timer();
+      app.flashTick();
       if (i % 3 == 0) tick();
     }
     EXPECT_FALSE(flash.running) << "the flash run did not end";
   }
 
-  Settings settings;
+  MemoryStore& store;
   fake::FakePrompt prompt;
-  Boxes boxes{prompt};
-  Reporter reporter{boxes, Version{9, 0, 0}};
   fake::FakeDesktop desktop;
   fake::FakeClock clock;
   fake::FakeResources resources;
@@ -126,12 +121,13 @@ struct Tavo {
   fake::LogSound sound{launches};
   fake::LogShell shell{launches};
   fake::LogFlashTimer flash{launches};
-  AppState state;
-  Signals signals{state, settings, reporter, SignalPorts{desktop, clock, sound, shell, pump, flash}};
-  CaptionCycle cycle{state, desktop, clock, resources, reporter, signals};
   fake::FakeHost host;
   fake::FakeMainView view;
-  MainWindow window{view, state, settings, reporter, host, sound, shell, cycle};
+  Application app{AppPorts{store, prompt, host, desktop, clock, sound, shell, resources, pump, flash}, view};
+  Settings& settings = app.settings();
+  AppState& state = app.state();
+  Reporter& reporter = app.reporter();
+  MainWindow& window = app.mainWindow();
   int depth = 0;
 };
 
