@@ -10,9 +10,7 @@ list(FILTER TAVO_WIN32_SOURCES EXCLUDE REGEX "_exe_win32\\.cpp$")
 if(TAVO_WIN32_SOURCES)
   add_library(tavo_win32 STATIC ${TAVO_WIN32_SOURCES})
   target_link_libraries(tavo_win32 PUBLIC tavo_core user32 gdi32 comctl32 imm32 winmm shell32 comdlg32 advapi32)
-  # Its files keep helpers of the same names in anonymous namespaces, so no
-  # unity build; each file parses <windows.h>, so parse it once.
-  set_target_properties(tavo_win32 PROPERTIES UNITY_BUILD OFF)
+  # Every file of it parses <windows.h>: parse it once.
   target_precompile_headers(tavo_win32 PRIVATE <windows.h>)
 else()
   add_library(tavo_win32 INTERFACE)
