@@ -4,7 +4,7 @@
 set -euo pipefail
 
 tavo_packages=(
-  cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
+  cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 xvfb x11-apps imagemagick xdotool faketime libfaketime
   fonts-ipafont-gothic python3 zip file
