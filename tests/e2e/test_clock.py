@@ -47,6 +47,9 @@ class Clock(ScenarioCase):
             self.assertEqual(self.probe.title(h), title)
         self.probe.call("destroy", speller)
         wait_until(lambda: not self.probe.exists(speller), 5, what="the speller to close")
+        # The rule is applied when a window comes to the front, not while it stays there.
+        self.bring(cased)
+        self.assert_clock(cased, "Cased")
         self.bring(dialog)
         self.assert_clock(dialog, "Some dialog")
 
