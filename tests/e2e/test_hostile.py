@@ -32,7 +32,8 @@ ROWS = {
     # A title ends at its first NUL: the clock is what comes before it.
     "pattern with a NUL": (None, {"TavoXX": "1", "XXFormat": "時計\x01\t\r\n\x1b\x7f\x00隠れ"}, []),
     # The details dialog would take half a minute to take in such texts under Wine.
-    "100000 chars": (LONG, {"Alarm": "1", "AlarmTime": "17:00"}, ["1234567890"]),
+    # No Call Me: Wine's shell overflows its stack on a program name that long.
+    "100000 chars": (LONG, {"Alarm": "1", "AlarmTime": "17:00", "WaveFilePath2": ""}, ["1234567890"]),
 }
 
 
@@ -113,6 +114,7 @@ class Hostile(ScenarioCase):
                 self.row(name, value, apart, must)
 
         # Wavmend quotes the long paths once and touches nothing else.
+        self.probe.reg_set_units("Main", "WaveFilePath2", LONG)
         proc = self.s.spawn(WAVMEND_EXE)
         h = wait_until(lambda: self.probe.find("TavoWavmend", ""), 20, 0.1, "Wavmend's window")
         before = self.dump()
