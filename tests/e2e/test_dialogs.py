@@ -26,6 +26,8 @@ class Dialogs(ScenarioCase):
 
     def chooser(self, key, title):
         """Opens a file chooser of the details dialog by its key; returns it."""
+        # A key typed while an answered box still goes away is lost.
+        self.in_front("TavoDetails")
         self.keys(key)
         return self.boxes.wait(f"ファイルの参照 - {title}")
 
