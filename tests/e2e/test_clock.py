@@ -40,7 +40,7 @@ class Clock(ScenarioCase):
             self.bring(h)
             self.assert_own_title(cased, "Cased")
             time.sleep(4 * TICK)
-        self.probe.set_title(listed, "Listed renamed")  # the speller is known by its title: kept
+        self.probe.call("settitle", listed, "Listed renamed")  # the speller is known by its title: kept
         time.sleep(4 * TICK)
         for h, title in [(listed, "Listed renamed"), (speller, "ｽﾍﾟﾙﾁｪｯｸ"), (dialog, "Some dialog")]:
             self.assertEqual(self.probe.received(h), [], "not a single write")
@@ -56,9 +56,9 @@ class Clock(ScenarioCase):
         # A window that retitles itself gets the clock back; an edit that keeps
         # the clock is taken off and put back once.
         self.bring(b)
-        self.probe.set_title(b, "Renamed by itself")
+        self.probe.call("settitle", b, "Renamed by itself")
         self.assert_clock(b, "Renamed by itself")
-        self.probe.set_title(b, self.probe.title(b) + " (2)")
+        self.probe.call("settitle", b, self.probe.title(b) + " (2)")
         self.assert_clock(b, "Renamed by itself (2)")
         time.sleep(4 * TICK)  # let Tavo see the edit before the window goes
 

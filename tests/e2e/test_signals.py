@@ -1,9 +1,7 @@
 """The hourly signal and the daily alarm of the real Tavo.exe, its local time
-moved by faketime across 17:00, 18:00 and the alarm minute.
-
-Wine flashes only windows of the calling process, so a probe window never
-sees Tavo's flash: its calls are counted in Wine's own note on each one, and
-sounds and shell launches likewise (WINEDEBUG channels for Tavo alone)."""
+moved across 17:00, 18:00, the alarm minute and 19:00."""
+# Wine flashes only windows of the calling process: the flash, like sounds and
+# shell launches, is counted in Wine's notes (WINEDEBUG channels of Tavo's).
 
 import re
 import subprocess
@@ -30,9 +28,7 @@ class Signals(ScenarioCase):
         self.probe.call("forget", h)
         self.s.set_fake_time(f"2026-03-14 {hour}:00:00")
 
-    def alarm_box(self, shot, warm):
-        """The alarm box: its text, OK and Cancel with Cancel the default, and an
-        icon drawn warm (exclamation) or blue (information). Returns the box."""
+    def alarm_box(self, shot, warm):  # its icon drawn warm (exclamation) or blue (information)
         box = self.boxes.wait(ALARM)
         self.assertEqual(self.boxes.text(box), "起きて!")
         want = {("button", "OK"): 0, ("button", "Cancel"): 1, ("static", ""): 3}  # BS_(DEF)PUSHBUTTON, SS_ICON
