@@ -272,12 +272,11 @@ class Probe:  # the driver program, spoken to line by line
         return [(int(r[i]), r[i + 1], r[i + 2]) for i in range(0, len(r) - 2, 3)]
 
     def stop(self):
-        if self.proc.poll() is None:
-            try:
-                self._send(["quit"])
-                self.proc.wait(5)
-            except (OSError, subprocess.TimeoutExpired):
-                self.proc.kill()
+        try:
+            self._send(["quit"])
+            self.proc.wait(5)
+        except (OSError, ValueError, subprocess.TimeoutExpired):
+            self.proc.kill()
 
 
 class Run:  # what the scenarios of a run share: the display and the template prefix

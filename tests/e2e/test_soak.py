@@ -9,22 +9,19 @@ import time
 
 from harness import MONTHS, ScenarioCase, proc_status, tavo_pid, wait_until
 
-TICK_MS = 50
-TICKS = int(os.environ.get("TAVO_SOAK_TICKS", "1500"))
+TICK_MS, TICKS = 50, int(os.environ.get("TAVO_SOAK_TICKS", "1500"))
 
 # The clock text of the default settings, anywhere in a title.
 CLOCK_RE = re.compile(r"\b\d{1,2}:\d{2},(?:%s),\d{1,2}\b" % "|".join(MONTHS))
 CLOCKED_RE = re.compile(CLOCK_RE.pattern + " = ")  # a title that starts with the clock
 
 # Seconds of churn between two stopped-window rounds, and about what a round takes.
-CHURN_SECONDS = 10.0
-ROUND_SECONDS = 3.0
+CHURN_SECONDS, ROUND_SECONDS = 10.0, 3.0
 
 # How long a title write may wait for a window that does not answer
 # (Win32Desktop's default), and what a loaded two-core machine adds on top:
 # a tick of 50 ms, the write to the next window, the probe's polling.
-WRITE_TIMEOUT = 0.2
-SWITCH_SLACK = 1.3
+WRITE_TIMEOUT, SWITCH_SLACK = 0.2, 1.3
 
 # Allowed growth between the sample after warm-up and the one at the end.
 # A leak per window switch or per title write would show in the thousands
