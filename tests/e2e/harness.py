@@ -1,14 +1,11 @@
-"""The end-to-end rig: a private X display, a Wine prefix per scenario, the
-probe driver and Tavo.exe.
-
-Everything started here is stopped here: each scenario kills its Wine
-processes with `wineserver -k`, and the display goes at the end of the run.
-Every wait has a deadline.
-"""
+# The end-to-end rig: a private X display, a Wine prefix per scenario, the
+# probe driver and Tavo.exe. What starts here stops here, and every wait has
+# a deadline.
 
 import os
 import queue
 import re
+import select
 import shutil
 import subprocess
 import tempfile
@@ -44,8 +41,7 @@ FONT_SUBSTITUTES = {"MS Gothic": "IPAGothic", "MS PGothic": "IPAPGothic", "MS UI
                     "ＭＳ ゴシック": "IPAGothic", "ＭＳ Ｐゴシック": "IPAPGothic", "MS Shell Dlg": "IPAPGothic"}
 
 
-def build_version():
-    """The version the build stamps into Tavo.exe, as Tavo writes it ("1.70.0001")."""
+def build_version():  # as Tavo writes it: "1.70.0001"
     text = (BUILD / "generated" / "tavo_version.h").read_text()
     major, minor, revision = (int(re.search(rf"kVersion{k} = (\d+)", text)[1]) for k in ("Major", "Minor", "Revision"))
     return f"{major}.{minor:02d}.{revision:04d}"
@@ -56,24 +52,19 @@ class RigError(Exception):
 
 
 def wait_until(check, timeout, interval=0.05, what="condition"):
-    """Polls check() until it returns something truthy; raises after timeout."""
     deadline = time.monotonic() + timeout
-    while True:
-        last = check()
-        if last:
-            return last
+    while not (last := check()):
         if time.monotonic() > deadline:
             raise RigError(f"timed out after {timeout}s waiting for {what}")
         time.sleep(interval)
+    return last
 
 
-def settled(read, timeout, what, quiet=1.0):
-    """Waits until read() has not changed for `quiet` seconds; returns its last value."""
+def settled(read, timeout, what, quiet=1.0):  # read()'s value once it stays for `quiet` seconds
     last = [read(), time.monotonic()]
 
     def check():
-        value = read()
-        if value != last[0]:
+        if (value := read()) != last[0]:
             last[:] = [value, time.monotonic()]
         return time.monotonic() - last[1] > quiet
 
@@ -81,37 +72,23 @@ def settled(read, timeout, what, quiet=1.0):
     return last[0]
 
 
-# ---- the probe's line protocol: TAB between fields, \\ \t \n \r escaped ----
-
-_UNESCAPES = {"\\": "\\", "t": "\t", "n": "\n", "r": "\r"}
-
-
-def encode_fields(fields):
-    return "\t".join(str(f).replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n").replace("\r", "\\r")
-                     for f in fields)
-
-
-def decode_fields(line):
-    # An escaped field holds no raw TAB, so every TAB separates.
-    return [re.sub(r"\\(.)", lambda m: _UNESCAPES.get(m[1], m[1]), f) for f in line.split("\t")]
+# The probe's line protocol: TAB between fields, \\ \t \n \r escaped.
+_ESCAPES = {"\\": "\\", "\t": "t", "\n": "n", "\r": "r"}
+_UNESCAPES = {v: k for k, v in _ESCAPES.items()}
 
 
 # ---- expected clock texts ------------------------------------------------
 
 def default_clock(t):
-    """The clock text of the default settings ("%h:nn%,%mmm%,%d%")."""
     return f"{t.tm_hour}:{t.tm_min:02d},{MONTHS[t.tm_mon - 1]},{t.tm_mday}"
 
 
-def common_clock(t):
-    """The clock text of the common style (UserTaste 1)."""
+def common_clock(t):  # UserTaste 1
     return f"{t.tm_hour}:{t.tm_min:02d},{t.tm_mon}/{t.tm_mday}"
 
 
-def clocks_around_now(form=default_clock, spread=2.0):
-    """Clock texts that a title may show now (the minute may turn)."""
-    now = time.time()
-    return {form(time.localtime(now + d)) for d in (-spread, 0.0, spread)}
+def clocks_around_now(form=default_clock):  # the minute may turn meanwhile
+    return {form(time.localtime(time.time() + d)) for d in (-2.0, 0.0, 2.0)}
 
 
 def compose(clock, title, right=0, equal=1):
@@ -122,14 +99,11 @@ def compose(clock, title, right=0, equal=1):
 def write_wave(path):
     path.parent.mkdir(parents=True, exist_ok=True)
     with wave.open(str(path), "wb") as w:
-        w.setnchannels(1)
-        w.setsampwidth(1)
-        w.setframerate(8000)
+        w.setparams((1, 1, 8000, 0, "NONE", "not compressed"))
         w.writeframes(bytes([128]) * 400)  # 50 ms of silence
 
 
-def tavo_pid(prefix):
-    """The Linux process that runs Tavo.exe (behind Wine's start.exe) in this prefix."""
+def tavo_pid(prefix):  # the Linux process of Tavo.exe in this prefix
     def find():
         for proc in Path("/proc").iterdir():
             try:
@@ -143,10 +117,16 @@ def tavo_pid(prefix):
     return wait_until(find, 10, 0.1, "Tavo's Linux process")
 
 
+def proc_status(pid, *keys):
+    """Fields of /proc/PID/status (their first number) and the count of open files."""
+    fields = dict(line.split(":", 1) for line in Path(f"/proc/{pid}/status").read_text().splitlines() if ":" in line)
+    return {**{k: int(fields[k].split()[0]) for k in keys}, "fds": len(os.listdir(f"/proc/{pid}/fd"))}
+
+
 # ---- processes -------------------------------------------------------------
 
 class Display:
-    """A private Xvfb; Xvfb picks the free display number itself."""
+    """A private Xvfb, which picks a free display number itself."""
 
     def __init__(self):
         read_fd, write_fd = os.pipe()
@@ -154,27 +134,20 @@ class Display:
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
         os.close(write_fd)
-        number = b""
-        deadline = time.monotonic() + 15
-        with os.fdopen(read_fd, "rb", buffering=0) as r:
-            while not number.endswith(b"\n") and time.monotonic() < deadline:
-                chunk = r.read(16)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip():
+        # Xvfb writes the number and a newline at once when it is ready.
+        number = os.read(read_fd, 16).strip() if select.select([read_fd], [], [], 15)[0] else b""
+        os.close(read_fd)
+        if not number:
             self.stop()
             raise RigError("Xvfb did not start")
-        self.name = ":" + number.decode().strip()
+        self.name = ":" + number.decode()
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait(5)
+        self.proc.terminate()
+        try:
+            self.proc.wait(5)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
 
 
 def wine_env(display, prefix, extra=None):
@@ -185,8 +158,7 @@ def wine_env(display, prefix, extra=None):
     return env
 
 
-def make_template(display, path):
-    """A booted prefix with the font substitutes, copied by every scenario."""
+def make_template(display, path):  # a booted prefix with the font substitutes
     env = wine_env(display, path)
     quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL, "check": True}
     subprocess.run(["wineboot", "-i"], env=env, timeout=180, **quiet)
@@ -202,8 +174,7 @@ def make_template(display, path):
     subprocess.run(["wineserver", "-w"], env=env, timeout=60, check=True)
 
 
-def copy_prefix(template, target):
-    """Hard links for the large, read-only system files, real copies for the rest."""
+def copy_prefix(template, target):  # the large, read-only system files hard-linked
     windows = template / "drive_c" / "windows"
 
     def copy(src, dst):
@@ -215,8 +186,7 @@ def copy_prefix(template, target):
     shutil.copytree(template, target, symlinks=True, copy_function=copy)
 
 
-class Probe:
-    """The driver program, spoken to line by line."""
+class Probe:  # the driver program, spoken to line by line
 
     def __init__(self, env, log):
         self.proc = subprocess.Popen(["wine", str(PROBE_EXE)], env=env, stdin=subprocess.PIPE,
@@ -236,7 +206,8 @@ class Probe:
         self.lines.put(None)
 
     def _send(self, fields):
-        self.proc.stdin.write((encode_fields(fields) + "\n").encode("utf-8"))
+        line = "\t".join(re.sub(r"[\\\t\n\r]", lambda m: "\\" + _ESCAPES[m[0]], str(f)) for f in fields)
+        self.proc.stdin.write((line + "\n").encode("utf-8"))
         self.proc.stdin.flush()
 
     def _next(self, timeout, what):
@@ -255,7 +226,9 @@ class Probe:
             self.late -= 1
         self._send(fields)
         self.late += 1
-        reply = decode_fields(self._next(timeout, fields[0]))
+        # An escaped field holds no raw TAB, so every TAB separates.
+        reply = [re.sub(r"\\(.)", lambda m: _UNESCAPES.get(m[1], m[1]), f)
+                 for f in self._next(timeout, fields[0]).split("\t")]
         self.late -= 1
         if reply[0] != "ok":
             raise RigError(f"probe {fields[0]}: {' '.join(reply[1:])}")
@@ -266,9 +239,6 @@ class Probe:
 
     def title(self, hwnd):
         return self.call("title", hwnd)[0]
-
-    def set_title(self, hwnd, text):
-        self.call("settitle", hwnd, text)
 
     def received(self, hwnd):
         return self.call("received", hwnd)[1:]
@@ -289,16 +259,10 @@ class Probe:
     def reg_set(self, section, key, value):
         self.call("regset", section, key, value)
 
-    def reg_get(self, section, key):
-        r = self.call("regget", section, key)
-        return r[1] if r[0] == "1" else None
-
-    def reg_set_units(self, section, key, value):
-        """Stores any Python text as REG_SZ, unpaired surrogates and NULs included."""
+    def reg_set_units(self, section, key, value):  # any text as REG_SZ, lone surrogates and NULs too
         self.call("regsetw", section, key, value.encode("utf-16-be", "surrogatepass").hex().upper(), timeout=30)
 
-    def reg_dump(self, section):
-        """{name: (type, text)} of every value of a section, text decoded as stored."""
+    def reg_dump(self, section):  # {name: (type, text)}
         r = self.call("regdump", section, timeout=30)
         return {r[i]: (int(r[i + 1]), bytes.fromhex(r[i + 2]).decode("utf-16-be", "surrogatepass"))
                 for i in range(0, len(r) - 2, 3)}
@@ -308,16 +272,14 @@ class Probe:
         return [(int(r[i]), r[i + 1], r[i + 2]) for i in range(0, len(r) - 2, 3)]
 
     def stop(self):
-        if self.proc.poll() is None:
-            try:
-                self._send(["quit"])
-                self.proc.wait(5)
-            except (OSError, subprocess.TimeoutExpired):
-                self.proc.kill()
+        try:
+            self._send(["quit"])
+            self.proc.wait(5)
+        except (OSError, ValueError, subprocess.TimeoutExpired):
+            self.proc.kill()
 
 
-class Run:
-    """State shared by every scenario of one run: the display and the template prefix."""
+class Run:  # what the scenarios of a run share: the display and the template prefix
 
     display = template = root = None
 
@@ -352,8 +314,7 @@ class Run:
             cls.root = None
 
 
-class Scenario:
-    """One scenario's own prefix, desktop, probe and (when asked) Tavo."""
+class Scenario:  # its own prefix, desktop, probe and, when asked, Tavo
 
     count = 0
 
@@ -381,9 +342,7 @@ class Scenario:
         return proc
 
     def start_tavo(self, fake_time=None, env=None):
-        """Starts Tavo.exe and waits for its main window. fake_time ("YYYY-mm-dd HH:MM:SS", or
-        libfaketime's "@... xN") sets its local time, standing still; set_fake_time() moves it.
-        env adds to Tavo's environment (e.g. a WINEDEBUG channel whose lines go to wine.log)."""
+        # fake_time ("YYYY-mm-dd HH:MM:SS" stands still, "@... xN" runs) is Tavo's alone.
         extra = dict(env or {})
         if fake_time:
             if not FAKETIME_LIB or WINEARCH == "win32":
@@ -408,8 +367,7 @@ class Scenario:
         tmp.write_text(fake_time + "\n")
         tmp.replace(self.clock_file)
 
-    def tavo_command(self, *args, timeout=20):
-        """Runs a second Tavo.exe with arguments and waits for it to end."""
+    def tavo_command(self, *args, timeout=20):  # a second Tavo.exe, waited for
         try:
             return subprocess.run(["wine", str(TAVO_EXE), *args], env=self.env, stdout=self.log, stderr=self.log,
                                   timeout=timeout).returncode
@@ -445,8 +403,7 @@ class Scenario:
 
 
 class Boxes:
-    """Finds message boxes by title (which the caption clock may prefix),
-    answers them and keeps what each said, in order."""
+    """Message boxes by title (which the clock may prefix), answered and kept in order."""
 
     def __init__(self, probe):
         self.probe = probe
@@ -460,13 +417,11 @@ class Boxes:
         c = self.probe.call("children", h)
         return max((c[i + 2] for i in range(0, len(c) - 2, 3) if c[i + 1].lower() == "static"), key=len, default="")
 
-    def wait(self, title, timeout=10):
-        """A box with its text in place (it appears a moment before its text)."""
+    def wait(self, title, timeout=10):  # with its text: the box comes a moment before it
         return wait_until(lambda: (lambda h: h if h and self.text(h) else 0)(self.find(title)), timeout, 0.1,
                           f"a box titled {title!r}")
 
-    def answer(self, title, button="OK", timeout=10):
-        """Waits for a box, presses its button; returns the box's text."""
+    def answer(self, title, button="OK", timeout=10):  # returns its text
         h = self.wait(title, timeout)
         text = self.text(h)
         self.shown.append((title, text))
@@ -474,22 +429,19 @@ class Boxes:
         wait_until(lambda: not self.probe.exists(h), 10, 0.1, f"{title!r} to close")
         return text
 
-    def poll(self, titles=(REPORT, ALARM)):
-        """Answers OK to every complete box of these titles in sight; True when there was one."""
+    def poll(self, titles=(REPORT, ALARM)):  # OK to each in sight; True when there was one
         found = [t for t in titles if (h := self.find(t)) and self.text(h)]
         for t in found:
             self.answer(t, "#1")
         return bool(found)
 
-    def until(self, check, timeout, what):
-        """Answers boxes until check() holds; returns what it returned."""
+    def until(self, check, timeout, what):  # answering boxes meanwhile
         try:
             return wait_until(lambda: (self.poll(), check())[1], timeout, 0.1, what)
         except RigError as e:
             raise AssertionError(f"{e}; boxes: {self.shown!r}") from None
 
-    def drain(self, quiet=1.0, timeout=40):
-        """Answers boxes until none has come for `quiet` seconds."""
+    def drain(self, quiet=1.0, timeout=40):  # until none has come for `quiet` seconds
         last = [time.monotonic()]
 
         def calm():
@@ -500,8 +452,7 @@ class Boxes:
         self.until(calm, timeout, "the boxes to stop coming")
 
 
-class ScenarioCase(unittest.TestCase):
-    """A test case whose every test runs in a scenario of its own."""
+class ScenarioCase(unittest.TestCase):  # every test in a scenario of its own
 
     def setUp(self):
         self.s = Scenario(self._testMethodName.removeprefix("test_"))
@@ -523,27 +474,23 @@ class ScenarioCase(unittest.TestCase):
         for key, value in values.items():
             self.probe.reg_set(section, key, value)
 
+    def dump(self):  # {(section, name): (type, text)} of the whole store
+        return {(s, k): v for s in ("Main", "Plug in") for k, v in self.probe.reg_dump(s).items()}
+
     def stored(self, key, section="Main"):
-        return self.probe.reg_get(section, key)
+        r = self.probe.call("regget", section, key)
+        return r[1] if r[0] == "1" else None
 
-    def keys(self, *keys):
-        """Keys typed on the display, as a user types them into the window in front."""
-        self._xdotool("key", "--delay", "60", *keys)
-
-    def type_text(self, text):
-        self._xdotool("type", "--delay", "40", "--", text)
-
-    def _xdotool(self, *args):
-        subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=Run.display.name), timeout=30, check=True)
+    def keys(self, *keys, xdotool="key"):  # typed on the display into the window in front
+        subprocess.run(["xdotool", xdotool, "--delay", "60", "--", *keys], env=dict(os.environ, DISPLAY=Run.display.name),
+                       timeout=30, check=True)
         time.sleep(0.3)
 
     def wine_log(self):
-        """What Wine wrote so far for this scenario's programs, trace channels included."""
         self.s.log.flush()
         return (self.s.dir / "wine.log").read_text(encoding="utf-8", errors="replace")
 
-    def shell_opened(self):
-        """Files handed to the shell's "open" so far (Tavo started with WINEDEBUG=trace+exec)."""
+    def shell_opened(self):  # needs Tavo started with WINEDEBUG=trace+exec
         return re.findall(r'SHELL_execute mask=.* verb=L"open" file=L"(.*?)"', self.wine_log())
 
     def bring(self, hwnd):
@@ -557,14 +504,12 @@ class ScenarioCase(unittest.TestCase):
     def gone(self, hwnd, what="the window to close"):
         wait_until(lambda: not self.probe.exists(hwnd), 10, 0.1, what)
 
-    def show_main(self):
-        """A second start without arguments; returns the main window once it is in front."""
+    def show_main(self):  # by a second start
         self.assertEqual(self.s.tavo_command(), 0)
         wait_until(lambda: self.probe.foreground()[0] == self.s.main, 10, 0.1, "the main window in front")
         return self.s.main
 
     def wait_title(self, hwnd, accept, timeout=5, what="title"):
-        """Waits until the window's title satisfies accept(title); returns it."""
         seen = []
 
         def check():
@@ -578,8 +523,7 @@ class ScenarioCase(unittest.TestCase):
         except RigError as e:
             raise AssertionError(f"{e}; titles seen: {seen!r}") from None
 
-    def assert_clock(self, hwnd, own_title, clocks=None, timeout=5, **form):
-        """Waits for the window to carry the clock (any of `clocks`, default: now) with its title."""
+    def assert_clock(self, hwnd, own_title, clocks=None, timeout=5, **form):  # clocks: default now
         clocks = {clocks} if isinstance(clocks, str) else clocks or clocks_around_now()
         return self.wait_title(hwnd, lambda t: t in {compose(c, own_title, **form) for c in clocks}, timeout,
                                f"the clock with {own_title!r}")

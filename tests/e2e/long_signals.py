@@ -1,35 +1,24 @@
-"""Many simulated hours of the real Tavo.exe: its local time runs SPEED times
-faster than the real clock (libfaketime's rate), with the flash, the shake,
-the chime and the daily alarm all on. Every hour must give exactly one
-signal, every day exactly one alarm (answered OK here), and the working set
-must not grow once the first simulated hour is over.
+"""Many simulated hours of the real Tavo.exe, its local time SPEED times the
+real rate, with flash, shake, chime and the daily alarm on: one signal an
+hour, one alarm a day (answered OK), no growth after the first hour.
 
-    python3 tests/e2e/run.py --files 'long_*.py' -v            # 25 hours
-    TAVO_LONG_HOURS=48 python3 tests/e2e/run.py --files 'long_*.py' -v
-
-How the clock is driven. Only Tavo runs at the fake time; its timers keep the
-real monotonic clock, so a 50 ms tick is 50 * SPEED ms of simulated time (30 s
-at x600). The clock shows seconds, so every tick writes the title: the texts
-the probe window receives are a record of the ticks' simulated times, and
-their gaps measure the real tick rate. A late tick can skip a minute; an hour
-(or a day's alarm) that shows no events and whose minute fewer than two ticks
-saw is left unjudged, since it says nothing about Tavo, and too many of those
-fail the run as too fast for the machine.
-
-How things are counted. Every ~0.1 s the test drains the probe window's
-received titles and moves and reads the new lines of Wine's log; each event
-is stamped with the latest simulated time seen. Flash calls and sound plays
-are counted in Wine's own notes on them (see test_signals.py), the shake in
-the window's moves, alarm boxes by finding and answering them.
+    TAVO_LONG_HOURS=48 python3 tests/e2e/run.py --files 'long_*.py' -v   # default 25 hours
 """
+# Only Tavo runs at the fake time: a 50 ms tick is 30 simulated seconds at
+# x600. The clock shows seconds, so the titles the probe window receives
+# record the ticks. An hour (or alarm) with no events whose minute fewer than
+# two ticks saw says nothing about Tavo and is left unjudged; too many of
+# those fail the run as too fast for the machine. Events are stamped with the
+# latest simulated time seen; flashes and sounds are Wine's notes on them.
 
+import collections
 import datetime
 import json
 import os
 import re
 import time
 
-from harness import MONTHS, ScenarioCase, tavo_pid, wait_until, write_wave
+from harness import MONTHS, ScenarioCase, proc_status, tavo_pid, write_wave
 
 HOURS = float(os.environ.get("TAVO_LONG_HOURS", "25"))
 SPEED = int(os.environ.get("TAVO_LONG_SPEED", "600"))
@@ -51,8 +40,7 @@ FLASH = "fixme:win:NtUserFlashWindowEx"
 CHIME = re.compile(r"SoundName=.*long\.wav")
 
 
-def parse_clock(title):
-    """The simulated time written into a title ("7:05:30,Mar,14 = ..."), or None."""
+def parse_clock(title):  # "7:05:30,Mar,14 = ...", or None
     m = CLOCK.match(title)
     if not m:
         return None
@@ -60,65 +48,38 @@ def parse_clock(title):
     return datetime.datetime(START.year, MONTHS.index(mon) + 1, int(d), int(h), int(n), int(s))
 
 
-class Watch:
-    """What one long run saw, every event stamped with simulated time."""
-
+class Watch:  # what a run saw, stamped with simulated time
     def __init__(self):
-        self.ticks = []     # simulated time of every title write
-        self.flashes = []
-        self.chimes = []
-        self.moves = []
-        self.alarms = []    # simulated time at which a box was found
-        self.rss = {}       # simulated hour -> samples (VmRSS kB, RssAnon kB, threads, open files)
+        self.ticks, self.flashes, self.chimes, self.moves, self.alarms = [], [], [], [], []
+        self.rss = {}  # simulated hour -> samples (VmRSS kB, RssAnon kB, threads, open files)
         self.now = None
 
-    @staticmethod
-    def events_near(events, start, end):
-        return [e for e in events if start <= e < end]
+
+def events_near(events, start, end):
+    return [e for e in events if start <= e < end]
 
 
 def floor(samples):
     return tuple(min(col) for col in zip(*samples))
 
 
-def proc_memory(pid):
-    fields = {}
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            key, _, value = line.partition(":")
-            if key in ("VmRSS", "RssAnon", "Threads"):
-                fields[key] = int(value.split()[0])
-    return fields["VmRSS"], fields["RssAnon"], fields["Threads"], len(os.listdir(f"/proc/{pid}/fd"))
-
-
 class LongRun(ScenarioCase):
-    def setUp(self):
-        super().setUp()
-        self.log_offset = 0
-        self.log_rest = b""
+    log_offset = 0
 
     def new_log_lines(self):
         self.s.log.flush()
         with open(self.s.dir / "wine.log", "rb") as f:
             f.seek(self.log_offset)
             data = f.read()
-        self.log_offset += len(data)
-        data = self.log_rest + data
-        lines = data.split(b"\n")
-        self.log_rest = lines.pop()
-        return [line.decode("utf-8", "replace") for line in lines]
+        end = data.rfind(b"\n") + 1  # a line still being written waits for the next call
+        self.log_offset += end
+        return data[:end].decode("utf-8", "replace").splitlines()
 
     def test_hourly_signals_and_the_daily_alarm(self):
-        p = self.probe
-        sounds = self.s.prefix / "drive_c" / "long.wav"
-        write_wave(sounds)
-        for key, value in {"CheckInterval": "50", "ShowSecond": "1",
-                           "TimePika": "1", "FlashLimit": str(FLASH_LIMIT),
-                           "TimeFuru": "1", "TimeFuruCount": str(SHAKE_COUNT),
-                           "TimePipo": "1", "PipoHato": "0", "WaveFilePath1": r"C:\long.wav",
-                           "Alarm": "1", "AlarmTime": ALARM.strftime("%H:%M"), "AlarmMessage": "朝です",
-                           "WaveFilePath2": ""}.items():
-            p.reg_set("Main", key, value)
+        write_wave(self.s.prefix / "drive_c" / "long.wav")
+        self.store(CheckInterval="50", ShowSecond="1", TimePika="1", FlashLimit=str(FLASH_LIMIT), TimeFuru="1",
+                   TimeFuruCount=str(SHAKE_COUNT), TimePipo="1", PipoHato="0", WaveFilePath1=r"C:\long.wav",
+                   Alarm="1", AlarmTime=ALARM.strftime("%H:%M"), AlarmMessage="朝です", WaveFilePath2="")
         h = self.window(TARGET)
         self.bring(h)
         self.s.start_tavo(fake_time=f"@{START:%Y-%m-%d %H:%M:%S} x{SPEED}",
@@ -127,13 +88,10 @@ class LongRun(ScenarioCase):
         pid = tavo_pid(self.s.prefix)
 
         w, first, end, real = self.watch(h, pid)
-        unseen = self.unseen_minutes(w, first)
-        self.report(w, first, end, real, unseen)
-        self.check(w, first, end, unseen)
+        self.report(w, first, end, real, self.unseen_minutes(w, first))
+        self.check(w, first, end)
 
     def take_events(self, w, h):
-        """New titles, moves and log lines since the last call, stamped with
-        the latest simulated time seen."""
         r = self.probe.call("drain", h)
         n = int(r[0])
         for t in filter(None, map(parse_clock, r[1:1 + n])):
@@ -149,13 +107,11 @@ class LongRun(ScenarioCase):
                 w.chimes.append(w.now)
 
     def answer_alarm(self, w, h):
-        p = self.probe
-        box, _ = p.call("msgbox", "Alarm - Tavo")
-        if box == "0":
+        if not (box := self.boxes.find("Alarm - Tavo")):
             return
         w.alarms.append(w.now)
-        p.call("press", box, "OK")
-        wait_until(lambda: p.call("msgbox", "Alarm - Tavo")[0] == "0", 5, what="the alarm box to close")
+        self.probe.call("press", box, "OK")
+        self.gone(box, "the alarm box to close")
         # The box took the foreground; the window that shows the time gets it back.
         self.bring(h)
 
@@ -175,56 +131,45 @@ class LongRun(ScenarioCase):
             if first is None:
                 first, end = w.now, w.now + datetime.timedelta(hours=HOURS)
             self.answer_alarm(w, h)
-            w.rss.setdefault(int((w.now - first).total_seconds() // 3600), []).append(proc_memory(pid))
+            m = proc_status(pid, "VmRSS", "RssAnon", "Threads")
+            w.rss.setdefault(int((w.now - first).total_seconds() // 3600), []).append(
+                (m["VmRSS"], m["RssAnon"], m["Threads"], m["fds"]))
             time.sleep(0.1)  # a lighter watch leaves the machine to Tavo's ticks
         return w, first, end, time.monotonic() - real_start
 
     @staticmethod
-    def unseen_minutes(w, first):
-        """Minutes no tick saw, leaving out those an open alarm box held up."""
-        seen = {t.replace(second=0) for t in w.ticks}
-        held = [(a, a + datetime.timedelta(minutes=25)) for a in w.alarms]
-        m = first.replace(second=0) + datetime.timedelta(minutes=1)
-        unseen = []
-        while m < w.now.replace(second=0):
-            if m not in seen and not any(a <= m < b for a, b in held):
-                unseen.append(m)
-            m += datetime.timedelta(minutes=1)
-        return unseen
+    def unseen_minutes(w, first):  # but those an open alarm box held up
+        seen, start = {t.replace(second=0) for t in w.ticks}, first.replace(second=0)
+        minutes = [start + datetime.timedelta(minutes=i)
+                   for i in range(1, int((w.now.replace(second=0) - start).total_seconds() // 60))]
+        return [m for m in minutes if m not in seen
+                and not any(a <= m < a + datetime.timedelta(minutes=25) for a in w.alarms)]
 
     def report(self, w, first, end, real, unseen):
         gaps = sorted((b - a).total_seconds() * 1000 / SPEED for a, b in zip(w.ticks, w.ticks[1:]))
         pick = (lambda q: round(gaps[min(len(gaps) - 1, int(len(gaps) * q))])) if gaps else (lambda q: None)
         self.figures = {
             "simulated": f"{first} .. {w.now} ({(w.now - first).total_seconds() / 3600:.1f} h)",
-            "real_seconds": round(real, 1),
-            "speed": SPEED,
-            "title_writes": len(w.ticks),
+            "real_seconds": round(real, 1), "speed": SPEED, "title_writes": len(w.ticks),
             # Real milliseconds between ticks, from the simulated seconds between title writes.
             "tick_gap_real_ms": {"median": pick(0.5), "p99": pick(0.99), "max": pick(1.0)},
             "minutes_unseen": [f"{m:%d %H:%M}" for m in unseen],
             "flashes": len(w.flashes), "chimes": len(w.chimes), "moves": len(w.moves),
             "alarms": [str(a) for a in w.alarms],
             # Per simulated hour, the lowest sample of each.
-            "floor_rss_anon_threads_files": {h: floor(v) for h, v in sorted(w.rss.items())},
-        }
+            "floor_rss_anon_threads_files": {h: floor(v) for h, v in sorted(w.rss.items())}}
         with open(self.s.dir / "events.json", "w") as f:
             json.dump({k: [str(t) for t in getattr(w, k)] for k in ("ticks", "flashes", "chimes", "moves", "alarms")}
                       | {"memory": w.rss}, f)
-        out = self.s.dir / "figures.txt"
-        out.write_text("\n".join(f"{k}: {v}" for k, v in self.figures.items()) + "\n")
+        (self.s.dir / "figures.txt").write_text("\n".join(f"{k}: {v}" for k, v in self.figures.items()) + "\n")
         print(f"\n  long run: {self.figures}", flush=True)
 
-
-    def check(self, w, first, end, unseen):
+    def check(self, w, first, end):
         before, after = datetime.timedelta(minutes=5), datetime.timedelta(minutes=20)
-        every_hour = []
-        b = first.replace(minute=0, second=0) + datetime.timedelta(hours=1)
-        while b <= end:
-            every_hour.append(b)
-            b += datetime.timedelta(hours=1)
-        every_alarm = [datetime.datetime.combine(first.date() + datetime.timedelta(days=d), ALARM) for d in range(4)]
-        every_alarm = [a for a in every_alarm if first < a <= end]
+        every_hour = [b for i in range(1, int(HOURS) + 3)
+                      if (b := first.replace(minute=0, second=0) + datetime.timedelta(hours=i)) <= end]
+        every_alarm = [a for d in range(int(HOURS) // 24 + 2)
+                       if first < (a := datetime.datetime.combine(first.date() + datetime.timedelta(days=d), ALARM)) <= end]
         # Judged only where the run went on long enough to see a whole flash run.
         boundaries = [b for b in every_hour if b + after <= end]
         alarms_due = [a for a in every_alarm if a + after <= end]
@@ -233,10 +178,7 @@ class LongRun(ScenarioCase):
         # for that reading to fall in the next minute. A minute counts as
         # seen by the checks when two ticks wrote it: the first tick's checks
         # ran before the second tick read the clock.
-        per_minute = {}
-        for t in w.ticks:
-            per_minute[t.replace(second=0)] = per_minute.get(t.replace(second=0), 0) + 1
-        seen = {m for m, n in per_minute.items() if n >= 2}
+        seen = {m for m, n in collections.Counter(t.replace(second=0) for t in w.ticks).items() if n >= 2}
 
         # Each hour: one chime, one flash run, one shake. The tick that gives
         # the signal is long (sound, moves), and the title it writes shows the
@@ -246,9 +188,7 @@ class LongRun(ScenarioCase):
         # rate skipped it and it says nothing about Tavo.
         wrong, skipped = {}, []
         for b in boundaries:
-            got = (len(w.events_near(w.chimes, b - before, b + after)),
-                   len(w.events_near(w.flashes, b - before, b + after)),
-                   len(w.events_near(w.moves, b - before, b + after)))
+            got = tuple(len(events_near(e, b - before, b + after)) for e in (w.chimes, w.flashes, w.moves))
             if got == (0, 0, 0) and b not in seen:
                 skipped.append(b)
             elif got != (1, FLASH_LIMIT + 2, SHAKE_MOVES):
@@ -266,7 +206,7 @@ class LongRun(ScenarioCase):
             # While the box goes away there may be no window in front for a
             # tick or two; Wine notes no flash of no window.
             if f + after <= end:
-                self.assertIn(len(w.events_near(w.flashes, f, f + after)), range(FLASH_LIMIT, FLASH_LIMIT + 3))
+                self.assertIn(len(events_near(w.flashes, f, f + after)), range(FLASH_LIMIT, FLASH_LIMIT + 3))
 
         self.figures["judged"] = (f"{len([b for b in boundaries if b not in skipped])} of {len(boundaries)} hours, "
                                   f"{len([a for a in alarms_due if a not in skipped])} of {len(alarms_due)} alarms")

@@ -40,22 +40,25 @@ class Clock(ScenarioCase):
             self.bring(h)
             self.assert_own_title(cased, "Cased")
             time.sleep(4 * TICK)
-        self.probe.set_title(listed, "Listed renamed")  # the speller is known by its title: kept
+        self.probe.call("settitle", listed, "Listed renamed")  # the speller is known by its title: kept
         time.sleep(4 * TICK)
         for h, title in [(listed, "Listed renamed"), (speller, "ｽﾍﾟﾙﾁｪｯｸ"), (dialog, "Some dialog")]:
             self.assertEqual(self.probe.received(h), [], "not a single write")
             self.assertEqual(self.probe.title(h), title)
         self.probe.call("destroy", speller)
         wait_until(lambda: not self.probe.exists(speller), 5, what="the speller to close")
+        # The rule is applied when a window comes to the front, not while it stays there.
+        self.bring(cased)
+        self.assert_clock(cased, "Cased")
         self.bring(dialog)
         self.assert_clock(dialog, "Some dialog")
 
         # A window that retitles itself gets the clock back; an edit that keeps
         # the clock is taken off and put back once.
         self.bring(b)
-        self.probe.set_title(b, "Renamed by itself")
+        self.probe.call("settitle", b, "Renamed by itself")
         self.assert_clock(b, "Renamed by itself")
-        self.probe.set_title(b, self.probe.title(b) + " (2)")
+        self.probe.call("settitle", b, self.probe.title(b) + " (2)")
         self.assert_clock(b, "Renamed by itself (2)")
         time.sleep(4 * TICK)  # let Tavo see the edit before the window goes
 

@@ -1,14 +1,12 @@
-"""Tavo.exe and Wavmend.exe over settings written by hand or by a broken
-companion program: every key of the product's own key table set at once to
-one hostile value, across 17:00, with both dialogs opened and cancelled.
-Every box is answered and recorded. Whatever the value, Tavo keeps running,
-no box comes twice, titles come back whole, and the store keeps every value
-but those Tavo resets to their default and says so."""
+"""Tavo.exe and Wavmend.exe over hostile stored values: every key of the
+product's key table at once, across 17:00, both dialogs opened and cancelled.
+Tavo keeps running, no box comes twice, titles come back whole, and the store
+keeps every value but those Tavo resets to their default and says so."""
 
 import re
 import time
 
-from harness import MAIN_CLASS, REPORT, ROOT, WAVMEND_EXE, ScenarioCase, compose, wait_until
+from harness import MAIN_CLASS, ROOT, WAVMEND_EXE, ScenarioCase, compose, wait_until
 
 SECTIONS = {"kSectionMain": "Main", "kSectionPlugIn": "Plug in"}
 KEY_DEF = re.compile(r'inline constexpr KeyDef k\w+\{(kSection\w+),\s*u"([^"]*)",\s*u"([^"]*)"\}')
@@ -32,33 +30,12 @@ ROWS = {
     # A title ends at its first NUL: the clock is what comes before it.
     "pattern with a NUL": (None, {"TavoXX": "1", "XXFormat": "時計\x01\t\r\n\x1b\x7f\x00隠れ"}, []),
     # The details dialog would take half a minute to take in such texts under Wine.
-    "100000 chars": (LONG, {"Alarm": "1", "AlarmTime": "17:00"}, ["1234567890"]),
+    # No Call Me: Wine's shell overflows its stack on a program name that long.
+    "100000 chars": (LONG, {"Alarm": "1", "AlarmTime": "17:00", "WaveFilePath2": ""}, ["1234567890"]),
 }
 
 
 class Hostile(ScenarioCase):
-    def dump(self):
-        return {(s, k): v for s in ("Main", "Plug in") for k, v in self.probe.reg_dump(s).items()}
-
-    def until(self, check, what, timeout=10):
-        return self.boxes.until(check, timeout, what)
-
-    def open_and_cancel_dialogs(self):
-        self.assertEqual(self.s.tavo_command(), 0)  # a second start shows the main window
-        main = self.s.main
-
-        def in_front(cls):
-            return (lambda f: f[0] if f[1] == cls else 0)(self.probe.foreground())
-
-        self.probe.call("press", main, f"#{ROSTER_ID}")
-        roster = self.until(lambda: in_front("TavoRoster"), "the roster dialog")
-        self.probe.call("close", roster)  # the roster has no Cancel: closing stores nothing
-        self.until(lambda: not self.probe.exists(roster), "the roster to close")
-        self.probe.call("press", main, f"#{DETAILS_ID}")
-        details = self.until(lambda: in_front("TavoDetails"), "the details dialog")
-        self.probe.call("press", details, f"#{DETAILS_CANCEL}")
-        self.until(lambda: not self.probe.exists(details), "the details dialog to close", 15)
-
     def row(self, name, value, apart, must):
         keys = {k: value for k in KEYS} if value is not None else {}
         keys.update({next(k for k in KEYS if k[1] == key): v for key, v in apart.items()})
@@ -72,25 +49,33 @@ class Hostile(ScenarioCase):
         self.s.start_tavo(fake_time="2026-03-14 16:59:58")
         self.boxes.drain()
         self.bring(h)
-        self.until(lambda: self.probe.title(h) != f"{TARGET} {name}", "the clock at 16:59")
+        self.boxes.until(lambda: self.probe.title(h) != f"{TARGET} {name}", 10, "the clock at 16:59")
         self.s.set_fake_time("2026-03-14 17:00:00")
         self.boxes.drain(quiet=2.0)
         if value != LONG:
-            self.open_and_cancel_dialogs()
+            self.assertEqual(self.s.tavo_command(), 0)  # a second start shows the main window
+            # The roster has no Cancel: closing it stores nothing.
+            for button, cls, close in [(ROSTER_ID, "TavoRoster", ["close"]),
+                                       (DETAILS_ID, "TavoDetails", ["press", f"#{DETAILS_CANCEL}"])]:
+                self.probe.call("press", self.s.main, f"#{button}")
+                dialog = self.boxes.until(lambda: (lambda f: f[0] if f[1] == cls else 0)(self.probe.foreground()), 10,
+                                          f"the {cls}")
+                self.probe.call(close[0], dialog, *close[1:])
+                self.boxes.until(lambda: not self.probe.exists(dialog), 15, f"the {cls} to close")
         self.boxes.drain()
 
         # Titles come back whole, and a steady minute writes no title.
         self.bring(other)
-        self.until(lambda: self.probe.title(h) == f"{TARGET} {name}", "the first window's own title back")
-        clocked = self.until(lambda: (lambda t: t != f"{OTHER} {name}" and t)(self.probe.title(other)),
-                             "the clock in the second")
+        self.boxes.until(lambda: self.probe.title(h) == f"{TARGET} {name}", 10, "the first window's own title back")
+        clocked = self.boxes.until(lambda: (lambda t: t != f"{OTHER} {name}" and t)(self.probe.title(other)), 10,
+                                   "the clock in the second")
         if name == "pattern with a NUL":
             self.assertEqual(clocked, compose("時計\x01\t\r\n\x1b\x7f", f"{OTHER} {name}"))
         self.probe.call("forget", other)
         time.sleep(2)
         self.assertLessEqual(len(self.probe.received(other)), 1, "the title is rewritten on every tick")
         self.bring(h)
-        self.until(lambda: self.probe.title(other) == f"{OTHER} {name}", "the second window's own title back")
+        self.boxes.until(lambda: self.probe.title(other) == f"{OTHER} {name}", 10, "the second window's own title back")
 
         self.assertIsNone(self.s.tavo.poll(), "Tavo ended")
         self.assertTrue(self.probe.find(MAIN_CLASS, ""))
@@ -105,7 +90,7 @@ class Hostile(ScenarioCase):
                          "stored values changed but for announced resets")
         self.assertLessEqual(len(changed), len(resets))
         self.probe.call("close", self.s.main)
-        self.until(lambda: self.s.tavo.poll() is not None, "Tavo to end", 15)
+        self.boxes.until(lambda: self.s.tavo.poll() is not None, 15, "Tavo to end")
 
     def test_hostile_stored_values(self):
         for name, (value, apart, must) in ROWS.items():
@@ -113,6 +98,7 @@ class Hostile(ScenarioCase):
                 self.row(name, value, apart, must)
 
         # Wavmend quotes the long paths once and touches nothing else.
+        self.probe.reg_set_units("Main", "WaveFilePath2", LONG)
         proc = self.s.spawn(WAVMEND_EXE)
         h = wait_until(lambda: self.probe.find("TavoWavmend", ""), 20, 0.1, "Wavmend's window")
         before = self.dump()

@@ -1,5 +1,4 @@
-"""Tavo's own window: reopened by a second start, its choices kept or
-dropped, its about box, help and exit."""
+"""Tavo's own window: a second start, its choices, about box, help and exit."""
 
 import time
 
@@ -15,9 +14,6 @@ STORED = {"Main": {"AlarmTime": "06:18", "TimeFuruCount": "3", "AlarmMessage": "
 
 
 class MainWindow(ScenarioCase):
-    def dump(self):
-        return {section: self.probe.reg_dump(section) for section in ("Main", "Plug in")}
-
     def hidden(self, main):
         wait_until(lambda: all(w[0] != main for w in self.probe.windows()), 5, 0.1, "the main window to hide")
 

@@ -1,9 +1,7 @@
 """The hourly signal and the daily alarm of the real Tavo.exe, its local time
-moved by faketime across 17:00, 18:00 and the alarm minute.
-
-Wine flashes only windows of the calling process, so a probe window never
-sees Tavo's flash: its calls are counted in Wine's own note on each one, and
-sounds and shell launches likewise (WINEDEBUG channels for Tavo alone)."""
+moved across 17:00, 18:00, the alarm minute and 19:00."""
+# Wine flashes only windows of the calling process: the flash, like sounds and
+# shell launches, is counted in Wine's notes (WINEDEBUG channels of Tavo's).
 
 import re
 import subprocess
@@ -30,9 +28,7 @@ class Signals(ScenarioCase):
         self.probe.call("forget", h)
         self.s.set_fake_time(f"2026-03-14 {hour}:00:00")
 
-    def alarm_box(self, shot, warm):
-        """The alarm box: its text, OK and Cancel with Cancel the default, and an
-        icon drawn warm (exclamation) or blue (information). Returns the box."""
+    def alarm_box(self, shot, warm):  # its icon drawn warm (exclamation) or blue (information)
         box = self.boxes.wait(ALARM)
         self.assertEqual(self.boxes.text(box), "起きて!")
         want = {("button", "OK"): 0, ("button", "Cancel"): 1, ("static", ""): 3}  # BS_(DEF)PUSHBUTTON, SS_ICON
@@ -70,11 +66,11 @@ class Signals(ScenarioCase):
     def test_flash_shake_chime_entries_and_the_alarm(self):
         write_wave(self.s.prefix / "drive_c" / "My Sounds" / "chime.wav")
         counts = ["0"] * 24
-        counts[17] = "4"
-        entries = {f"Cute17{n:02d}": rf"cmd /c echo {n}>C:\cute{n}.txt" for n in (4, 3, 1)}
+        counts[19] = "4"
+        entries = {f"Cute19{n:02d}": rf"cmd /c echo {n}>C:\cute{n}.txt" for n in (4, 3, 1)}
         self.store("Plug in", TavoCt="1")
         self.store(TimeFuru="1", TimeFuruCount="2", TimePipo="1", PipoHato="1",
-                   WaveFilePath1=r'"C:\My Sounds\chime.wav" /w', CuteCounts=",".join(counts), Cute1702="   ", **entries,
+                   WaveFilePath1=r'"C:\My Sounds\chime.wav" /w', CuteCounts=",".join(counts), Cute1902="   ", **entries,
                    Alarm="1", AlarmTime="18:30", AlarmMessage="起きて!", WaveFilePath2=r"cmd /c echo called>>C:\callme.txt")
         h = self.window(TARGET)
         self.s.start_tavo(fake_time="2026-03-14 16:59:00", env={"WINEDEBUG": "-all,fixme+win,trace+winmm,trace+exec"})
@@ -82,17 +78,13 @@ class Signals(ScenarioCase):
         left, top = self.probe.rect(h)[:2]
         self.to_the_hour(h, 17)
 
-        # Five strikes at five o'clock, a flash run of 52 ticks, the entries
-        # from the highest number down, and the shake: three cycles of one
-        # pixel (the default 20 twips at 96 DPI), then back in place.
-        # A strike holds the tick it comes in: the flash pauses, not ends.
+        # Five strikes at five o'clock, a flash run of 52 ticks and the shake:
+        # three cycles of one pixel (the default 20 twips at 96 DPI), then
+        # back in place. A strike holds the tick it comes in: the flash
+        # pauses, not ends.
         self.assertEqual(settled(lambda: self.count(FLASH), 30, "the flash run to end", quiet=4.0), 52)
         self.assertEqual(self.count(r"SoundName=.*My Sounds\\\\chime\.wav"), 5)
         drive_c = self.s.prefix / "drive_c"
-        for n in (4, 3, 1):
-            wait_until((drive_c / f"cute{n}.txt").exists, 15, what=f"entry {n} to run")
-        self.assertEqual(re.findall(r"SHELL_execute mask=.*cute(\d)\.txt", self.wine_log()), ["4", "3", "1"])
-        self.assertFalse((drive_c / "cute2.txt").exists())
         cycle = [(left + 1, top), (left, top + 1), (left - 1, top), (left, top - 1)]
         self.assertEqual(self.moves(h), cycle * 3 + [(left, top)])
         self.assertEqual(self.probe.foreground()[0], h)
@@ -134,3 +126,13 @@ class Signals(ScenarioCase):
         for minute in range(35, 41):
             self.s.set_fake_time(f"2026-03-14 18:{minute}:00")
             self.no_alarm_for(5 * TICK)
+
+        # The entries run from the highest number down. Their console windows
+        # take the foreground, so they come at an hour without the flash.
+        self.store(TimePika="0")
+        self.bring(h)
+        self.to_the_hour(h, 19)
+        for n in (4, 3, 1):
+            wait_until((drive_c / f"cute{n}.txt").exists, 15, what=f"entry {n} to run")
+        self.assertEqual(re.findall(r"SHELL_execute mask=.*cute(\d)\.txt", self.wine_log()), ["4", "3", "1"])
+        self.assertFalse((drive_c / "cute2.txt").exists())

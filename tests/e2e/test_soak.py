@@ -1,36 +1,27 @@
-"""Tavo at its fastest polling rate against windows that misbehave: made and
-destroyed 20 times a second, retitled 50 times a second, titles of 0 and
-100 000 units and with unpaired surrogates, and foreground windows whose
-thread is stopped.
-
-The length is counted in Tavo's ticks of 50 ms: TAVO_SOAK_TICKS (default
-1500, about 75 s; the long run is TAVO_SOAK_TICKS=10000, about 8.5 min).
-"""
+# Tavo at its fastest polling rate against windows that misbehave (see
+# README.md). TAVO_SOAK_TICKS ticks of 50 ms: 1500 by default (about 75 s),
+# 10000 for the long run (about 8.5 min).
 
 import os
 import re
 import statistics
 import time
-from pathlib import Path
 
-from harness import MONTHS, ScenarioCase, tavo_pid, wait_until
+from harness import MONTHS, ScenarioCase, proc_status, tavo_pid, wait_until
 
-TICK_MS = 50
-TICKS = int(os.environ.get("TAVO_SOAK_TICKS", "1500"))
+TICK_MS, TICKS = 50, int(os.environ.get("TAVO_SOAK_TICKS", "1500"))
 
 # The clock text of the default settings, anywhere in a title.
 CLOCK_RE = re.compile(r"\b\d{1,2}:\d{2},(?:%s),\d{1,2}\b" % "|".join(MONTHS))
 CLOCKED_RE = re.compile(CLOCK_RE.pattern + " = ")  # a title that starts with the clock
 
 # Seconds of churn between two stopped-window rounds, and about what a round takes.
-CHURN_SECONDS = 10.0
-ROUND_SECONDS = 3.0
+CHURN_SECONDS, ROUND_SECONDS = 10.0, 3.0
 
 # How long a title write may wait for a window that does not answer
 # (Win32Desktop's default), and what a loaded two-core machine adds on top:
 # a tick of 50 ms, the write to the next window, the probe's polling.
-WRITE_TIMEOUT = 0.2
-SWITCH_SLACK = 1.3
+WRITE_TIMEOUT, SWITCH_SLACK = 0.2, 1.3
 
 # Allowed growth between the sample after warm-up and the one at the end.
 # A leak per window switch or per title write would show in the thousands
@@ -41,22 +32,12 @@ SLACK = {"user": 16, "gdi": 16, "handles": 16, "listed_handles": 16, "windows": 
          "rss_kib": 16 * 1024}
 
 
-def proc_counters(pid):
-    status = (Path("/proc") / str(pid) / "status").read_text()
-    fields = dict(line.split(":", 1) for line in status.splitlines() if ":" in line)
-    return {
-        "fds": len(os.listdir(f"/proc/{pid}/fd")),
-        "threads": int(fields["Threads"].strip()),
-        "rss_kib": int(fields["VmRSS"].split()[0]),
-    }
-
-
 class Soak(ScenarioCase):
     def counters(self, main, pid):
         _, user, gdi, handles, listed, windows = map(int, self.probe.call("counters", main))
-        c = {"user": user, "gdi": gdi, "handles": handles, "listed_handles": listed, "windows": windows}
-        c.update(proc_counters(pid))
-        return c
+        p = proc_status(pid, "Threads", "VmRSS")
+        return {"user": user, "gdi": gdi, "handles": handles, "listed_handles": listed, "windows": windows,
+                "fds": p["fds"], "threads": p["Threads"], "rss_kib": p["VmRSS"]}
 
     def churn(self, seconds):
         self.probe.call("churn", TICK_MS, 20, 4)
@@ -66,10 +47,9 @@ class Soak(ScenarioCase):
             self.churned[name] += n
 
     def stopped_window_round(self, n):
-        """A window carries the clock, its thread stops, and the clock must
-        still move on to the next window; once the thread runs again the
-        window gets its own title back, exactly. The stopped window's title
-        is plain, empty, 100 000 units long or has unpaired surrogates, by turns."""
+        # The clock moves on from a window whose thread stops, and the window
+        # gets its own title back once it runs again. Its title is plain,
+        # empty, 100 000 units long or has lone surrogates, by turns.
         hung = int(self.probe.call("createx", "ProbeWindow", n)[0])
         self.bring(hung)
         wait_until(lambda: CLOCKED_RE.match(self.probe.title(hung)), 5, what="the clock on the stopped window")
