@@ -7,11 +7,7 @@
 
 #include "base/text.h"
 #include "dialogs/details.h"
-#include "platform/fake/fake_desktop.h"
-#include "platform/fake/fake_prompt.h"
-#include "platform/fake/fake_pump.h"
-#include "platform/fake/fake_system.h"
-#include "platform/fake/fake_views.h"
+#include "platform/fake/fake_app.h"
 #include "settings/keys.h"
 #include "settings/memory_store.h"
 
@@ -38,8 +34,14 @@ class LoggingStore : public MemoryStore {
   WindowHandle watched = 0;
 };
 
-class MainWindowTest : public ::testing::Test, public OtherInstance {
+// The store comes first: the application reads it from its first load on.
+struct WithLoggingStore {
+  LoggingStore store;
+};
+
+class MainWindowTest : public ::testing::Test, public OtherInstance, public WithLoggingStore, public fake::FakeApp {
  protected:
+  MainWindowTest() : FakeApp(store) {}
   void postClose(WindowHandle w) override { handedOver.push_back(u"close " + decimal(static_cast<long>(w))); }
   void showNormal(WindowHandle w) override {
     EXPECT_TRUE(desktop.moves.empty()) << "shown before it is raised";
@@ -58,22 +60,6 @@ class MainWindowTest : public ::testing::Test, public OtherInstance {
     return test::reportCount(prompt.shown, location, number) > 0;
   }
 
-  LoggingStore store;
-  fake::FakePrompt prompt;
-  fake::FakeDesktop desktop;
-  fake::FakeClock clock;
-  fake::FakeResources resources;
-  fake::FakePump pump;
-  fake::LaunchLog launches;
-  fake::LogSound sound{launches};
-  fake::LogShell shell{launches};
-  fake::FakeHost host;
-  fake::LogFlashTimer flash{launches};
-  fake::FakeMainView view;
-  Application app{AppPorts{store, prompt, host, desktop, clock, sound, shell, resources, pump, flash}, view};
-  Settings& settings = app.settings();
-  AppState& state = app.state();
-  MainWindow& window = app.mainWindow();
   std::vector<std::u16string> handedOver;
 };
 

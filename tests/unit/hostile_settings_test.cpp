@@ -17,10 +17,7 @@
 #include "dialogs/details.h"
 #include "dialogs/roster.h"
 #include "main/app.h"
-#include "platform/fake/fake_desktop.h"
-#include "platform/fake/fake_prompt.h"
-#include "platform/fake/fake_pump.h"
-#include "platform/fake/fake_system.h"
+#include "platform/fake/fake_app.h"
 #include "platform/fake/fake_views.h"
 #include "settings/convert.h"
 #include "settings/keys.h"
@@ -91,8 +88,8 @@ void fillBusy(MemoryStore& store, bool extended) {
 
 // Tavo whole, as Tavo.exe wires it, on the fakes; while a box is open the
 // timers go on ticking, as they do under a real modal box.
-struct Tavo {
-  explicit Tavo(MemoryStore& store) : store(store) {
+struct Tavo : fake::FakeApp {
+  explicit Tavo(MemoryStore& store) : FakeApp(store) {
     prompt.whileOpen = [this] {
       if (depth > 3) return;
       ++depth;
@@ -111,23 +108,6 @@ struct Tavo {
     EXPECT_FALSE(flash.running) << "the flash run did not end";
   }
 
-  MemoryStore& store;
-  fake::FakePrompt prompt;
-  fake::FakeDesktop desktop;
-  fake::FakeClock clock;
-  fake::FakeResources resources;
-  fake::FakePump pump;
-  fake::LaunchLog launches;
-  fake::LogSound sound{launches};
-  fake::LogShell shell{launches};
-  fake::LogFlashTimer flash{launches};
-  fake::FakeHost host;
-  fake::FakeMainView view;
-  Application app{AppPorts{store, prompt, host, desktop, clock, sound, shell, resources, pump, flash}, view};
-  Settings& settings = app.settings();
-  AppState& state = app.state();
-  Reporter& reporter = app.reporter();
-  MainWindow& window = app.mainWindow();
   int depth = 0;
 };
 
