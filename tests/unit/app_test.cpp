@@ -3,62 +3,26 @@
 // order, the choices and the store, the buttons, keys, resizing and unloading.
 #include "main/app.h"
 
-#include <gtest/gtest.h>
-
+#include "app_fixture.h"
 #include "base/text.h"
-#include "dialogs/details.h"
-#include "platform/fake/fake_app.h"
-#include "settings/keys.h"
-#include "settings/memory_store.h"
-
-#include "report_text.h"
 
 namespace tavo {
 namespace {
 
-// Logs the keys read, and the title of a watched window at each write.
-class LoggingStore : public MemoryStore {
- public:
-  std::optional<std::u16string> read(std::u16string_view app, std::u16string_view section,
-                                     std::u16string_view key) override {
-    reads.emplace_back(key);
-    return MemoryStore::read(app, section, key);
-  }
-  void write(std::u16string_view app, std::u16string_view section, std::u16string_view key,
-             std::u16string_view value) override {
-    if (desktop) titles.push_back(desktop->title(watched));
-    MemoryStore::write(app, section, key, value);
-  }
-  std::vector<std::u16string> reads, titles;
-  fake::FakeDesktop* desktop = nullptr;
-  WindowHandle watched = 0;
-};
-
-// The store comes first: the application reads it from its first load on.
-struct WithLoggingStore {
-  LoggingStore store;
-};
-
-class MainWindowTest : public ::testing::Test, public OtherInstance, public WithLoggingStore, public fake::FakeApp {
+class MainWindowTest : public test::AppTest, public OtherInstance {
  protected:
-  MainWindowTest() : FakeApp(store) {}
   void postClose(WindowHandle w) override { handedOver.push_back(u"close " + decimal(static_cast<long>(w))); }
   void showNormal(WindowHandle w) override {
     EXPECT_TRUE(desktop.moves.empty()) << "shown before it is raised";
     handedOver.push_back(u"show " + decimal(static_cast<long>(w)));
   }
-
-  void set(const KeyDef& key, std::u16string_view value) { settings.save(key.section, key.name, value); }
-  std::u16string stored(const KeyDef& key) { return settings.get(key.section, key.name, u"(none)"); }
   // After start-up, with nothing written or shown yet.
   void loaded() {
     app.load();
     store.writeCount = 0;
     view.log.clear();
   }
-  bool reported(std::u16string_view location, int number) const {
-    return test::reportCount(prompt.shown, location, number) > 0;
-  }
+  bool reported(std::u16string_view location, int number) const { return reports(location, number) > 0; }
 
   std::vector<std::u16string> handedOver;
 };
@@ -125,7 +89,7 @@ TEST_F(MainWindowTest, BadStoredValuesFallBackAlone) {
   set(keys::kShowSecond, u"yes");
   set(keys::kShowYear, u"1");
   set(keys::k24h, u"01");
-  settings.save(kSectionMain, windowListKey(0), u"Notepad");
+  store.MemoryStore::write(kAppName, kSectionMain, windowListKey(0), u"Notepad");
   app.load();
   EXPECT_EQ(state.clockRight, 0);
   EXPECT_EQ(state.alarmOn, 0);
@@ -150,53 +114,41 @@ TEST_F(MainWindowTest, UnreadableStoreStillStartsOnDefaults) {
   EXPECT_TRUE(reported(kStartupLocation, err::kStore));
 }
 
-TEST_F(MainWindowTest, ClockPatternChoice) {
-  struct Case {
-    std::u16string_view tavoXX, taste, xxFormat, pattern;
-  };
-  const Case cases[] = {
-      {u"0", u"1", u"%h%", kTaste1},   {u"0", u"taste", u"", kTaste0}, {u"1", u"1", u"[%h%]", u"[%h%]"},
-      {u"2", u"0", u"[%h%]", u"[%h%]"},  // any non-zero TavoXX
-      {u"1", u"0", u"", u""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(utf8(c.tavoXX) + " " + utf8(c.taste) + " " + utf8(c.xxFormat));
-    set(keys::kTavoXX, c.tavoXX);
-    set(keys::kUserTaste, c.taste);
-    set(keys::kXXFormat, c.xxFormat);
-    app.load();
-    EXPECT_EQ(state.clockPattern, c.pattern);
-  }
-}
-
+// What is shown and in force for each stored choice; the timer runs at the
+// interval in force.
 TEST_F(MainWindowTest, LoadSelectsTheStoredChoices) {
   struct Case {
-    std::u16string_view interval, right, taste;
+    std::u16string_view interval, right, taste, tavoXX, xxFormat;
     MainChoices choices;
-    int timer;
-    int clockRight;
+    int timer, clockRight;
     int report;  // error number reported under frmMain_Load, 0 for none
     std::u16string_view pattern;
   };
   const Case cases[] = {
-      {u"", u"", u"", {1, 0, true, false}, 250, 0, 0, kTaste0},  // nothing stored
-      {u"50", u"1", u"1", {0, 1, true, true}, 50, 1, 0, kTaste1},
-      {u"1000", u"0", u"0", {2, 0, true, false}, 1000, 0, 0, kTaste0},
+      {u"", u"", u"", u"", u"", {1, 0, true, false}, 250, 0, 0, kTaste0},  // nothing stored
+      {u"50", u"1", u"1", u"0", u"%h%", {0, 1, true, true}, 50, 1, 0, kTaste1},
+      {u"1000", u"0", u"0", u"", u"", {2, 0, true, false}, 1000, 0, 0, kTaste0},
       // Unknown interval: the default. A right of 2 stays: titles get no clock.
-      {u"100", u"2", u"0", {1, 0, true, false}, 250, 2, 0, kTaste0},
-      {u"fast", u"1", u"1", {1, 1, true, true}, 250, 1, err::kTypeMismatch, kTaste1},
-      {u"50", u"300", u"1", {0, 1, true, false}, 50, 0, err::kOverflow, kTaste1},
+      {u"100", u"2", u"0", u"", u"", {1, 0, true, false}, 250, 2, 0, kTaste0},
+      {u"fast", u"1", u"1", u"", u"", {1, 1, true, true}, 250, 1, err::kTypeMismatch, kTaste1},
+      {u"50", u"300", u"1", u"", u"", {0, 1, true, false}, 50, 0, err::kOverflow, kTaste1},
       // A taste that names no option: reported, shown as 0, in force as stored.
-      {u"50", u"1", u"2", {0, 0, true, true}, 50, 1, err::kSubscript, u"%h:nn%"},
+      {u"50", u"1", u"2", u"", u"", {0, 0, true, true}, 50, 1, err::kSubscript, u"%h:nn%"},
+      {u"", u"", u"taste", u"0", u"", {1, 0, true, false}, 250, 0, 0, kTaste0},
+      // Any non-zero TavoXX puts its pattern in force, even an empty one.
+      {u"", u"", u"1", u"1", u"[%h%]", {1, 1, false, false}, 250, 0, 0, u"[%h%]"},
+      {u"", u"", u"0", u"2", u"[%h%]", {1, 0, false, false}, 250, 0, 0, u"[%h%]"},
+      {u"", u"", u"0", u"1", u"", {1, 0, false, false}, 250, 0, 0, u""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(utf8(c.interval) + " " + utf8(c.right) + " " + utf8(c.taste));
+    SCOPED_TRACE(utf8(c.interval) + " " + utf8(c.right) + " " + utf8(c.taste) + " " + utf8(c.tavoXX));
     store = {};
     prompt.shown.clear();
     view = {};
-    if (!c.interval.empty()) set(keys::kCheckInterval, c.interval);
-    if (!c.right.empty()) set(keys::kClockRight, c.right);
-    if (!c.taste.empty()) set(keys::kUserTaste, c.taste);
+    for (auto [key, value] : {std::pair{keys::kCheckInterval, c.interval}, {keys::kClockRight, c.right},
+                              {keys::kUserTaste, c.taste}, {keys::kTavoXX, c.tavoXX}})
+      if (!value.empty()) set(key, value);
+    if (!c.tavoXX.empty()) set(keys::kXXFormat, c.xxFormat);
     window.Form_Load();
     EXPECT_EQ(window.choices(), c.choices);
     EXPECT_EQ(view.shown, c.choices);
@@ -307,29 +259,15 @@ TEST_F(MainWindowTest, ResizeIgnoresTheFirstThenCentresUnlessMinimised) {
   EXPECT_TRUE(reported(kResizeLocation, err::kOverflow));
 }
 
-// A store that looks at a window's title at the moment of each write.
-class WatchingStore : public MemoryStore {
- public:
-  WatchingStore(fake::FakeDesktop& d, WindowHandle w) : desktop(d), watched(w) {}
-  void write(std::u16string_view app, std::u16string_view section, std::u16string_view key,
-             std::u16string_view value) override {
-    titles.push_back(desktop.title(watched));
-    MemoryStore::write(app, section, key, value);
-  }
-  fake::FakeDesktop& desktop;
-  WindowHandle watched;
-  std::vector<std::u16string> titles;
-};
-
 TEST_F(MainWindowTest, UnloadGivesTheTitleBackBeforeStoring) {
   loaded();
   const WindowHandle memo = desktop.open(u"Notepad", u"memo.txt - Notepad");
   app.tick();
   ASSERT_NE(desktop.title(memo), u"memo.txt - Notepad");
-  store.desktop = &desktop;
-  store.watched = memo;
+  std::vector<std::u16string> titles;
+  store.onWrite = [&] { titles.push_back(desktop.title(memo)); };
   window.Form_Unload();
-  EXPECT_EQ(store.titles, (std::vector<std::u16string>(2, u"memo.txt - Notepad")));
+  EXPECT_EQ(titles, (std::vector<std::u16string>(2, u"memo.txt - Notepad")));
   EXPECT_EQ(stored(keys::kTavoDirPath), u"C:\\Tavo\\");
   EXPECT_EQ(stored(keys::kVersion), versionText(buildVersion()));
 
@@ -341,23 +279,6 @@ TEST_F(MainWindowTest, UnloadGivesTheTitleBackBeforeStoring) {
 TEST_F(MainWindowTest, DialogErrorsAreReported) {
   window.cmdToSet_Click(1);
   EXPECT_TRUE(reported(kToSetLocation, err::kOutOfMemory));
-}
-
-// A separator other than 0 or 1 stays in force through the details dialog
-// until the user clicks its box, as the main window treats its clock side.
-TEST_F(MainWindowTest, DetailsDialogLeavesAnUnknownSeparatorAlone) {
-  set(keys::kEqualSeparate, u"2");
-  loaded();
-  fake::FakeFiles files;
-  DetailsDialog details(settings, state, app.reporter(), files);
-  details.open();
-  EXPECT_EQ(details.chkShow(details::kEqual).value, 0);
-  EXPECT_EQ(state.equalSeparate, 2);
-  details.cmdSet_Click(0);
-  EXPECT_EQ(stored(keys::kEqualSeparate), u"2");
-  details.open();
-  details.clickShow(details::kEqual);
-  EXPECT_EQ(state.equalSeparate, 1);
 }
 
 // An hourly check that comes while the flash limit's message is open is

@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
-#include "dialogs_fixture.h"
+#include "app_fixture.h"
 #include "main/startup.h"
 #include "platform/fake/fake_views.h"
 
@@ -15,24 +13,14 @@ namespace {
 
 using namespace details;
 
-class DetailsDialogTest : public ::testing::Test, protected test::Boxed {
+class DetailsDialogTest : public test::AppTest {
  protected:
-  void set(const KeyDef& key, std::u16string_view value) { store.inner.write(kAppName, key.section, key.name, value); }
-  std::optional<std::u16string> stored(const KeyDef& key) { return store.inner.read(kAppName, key.section, key.name); }
   DetailsDialog& open() {
     dialog.emplace(settings, state, reporter, files);
     dialog->open();
     return *dialog;
   }
-  // The user types into a box and leaves it.
-  void type(int index, std::u16string text) {
-    dialog->setText(index, std::move(text));
-    dialog->txtEtc_LostFocus(index);
-  }
 
-  test::LoggingStore store;
-  Settings settings{store};
-  AppState state;
   fake::FakeFiles files;
   std::optional<DetailsDialog> dialog;
 };
@@ -48,6 +36,20 @@ TEST_F(DetailsDialogTest, OpeningReloadsTheAlarmSettingsFirst) {
   EXPECT_EQ((std::vector<int>{d.chkEtc(kAlarm).value, d.chkShow(kEqual).value, state.equalSeparate}),
             (std::vector<int>{1, 0, 0}));
   EXPECT_EQ(d.txtEtc(kHour) + d.txtEtc(kMinute) + d.txtEtc(kMessage), u"0618お茶");
+}
+
+// A separator other than 0 or 1 stays in force until the user clicks its
+// box, as the main window treats its clock side.
+TEST_F(DetailsDialogTest, DetailsDialogLeavesAnUnknownSeparatorAlone) {
+  set(keys::kEqualSeparate, u"2");
+  app.load();
+  auto& d = open();
+  EXPECT_EQ(d.chkShow(kEqual).value, 0);
+  EXPECT_EQ(state.equalSeparate, 2);
+  d.cmdSet_Click(0);
+  EXPECT_EQ(stored(keys::kEqualSeparate), u"2");
+  open().clickShow(kEqual);
+  EXPECT_EQ(state.equalSeparate, 1);
 }
 
 TEST_F(DetailsDialogTest, LoadRunsTheClickBehaviours) {
@@ -105,8 +107,8 @@ TEST_F(DetailsDialogTest, LeavingABoxNormalisesIt) {
       {kCount, u"-5", u"-5"},  {kMessage, u"", u""},    {kMessage, u"ab", u"ab"},
   };
   for (const auto& c : cases) EXPECT_EQ(normalized(c.box, c.typed), c.left) << c.box << " " << utf8(c.typed);
-  open();
-  type(kHour, u"30");
+  open().setText(kHour, u"30");
+  dialog->txtEtc_LostFocus(kHour);
   EXPECT_EQ(dialog->txtEtc(kHour), u"06");
 
   // What OK takes for a whole number.

@@ -6,9 +6,8 @@
 
 #include <functional>
 
-#include "dialogs_fixture.h"
+#include "app_fixture.h"
 #include "main/cycle.h"
-#include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_views.h"
 
 namespace tavo {
@@ -17,19 +16,13 @@ namespace {
 using namespace roster;
 using Names = std::vector<std::u16string>;
 
-class RosterDialogTest : public ::testing::Test, protected test::Boxed {
+class RosterDialogTest : public test::AppTest {
  protected:
   RosterDialogTest() { window.self = desktop.open(u"ThunderRT6FormDC", u"あの子嫌い！", false); }
   void storeRoster(const Names& names) {
     for (std::size_t i = 0; i < names.size(); ++i)
-      store.inner.write(kAppName, kSectionMain, windowListKey(static_cast<int>(i)), names[i]);
+      store.MemoryStore::write(kAppName, kSectionMain, windowListKey(static_cast<int>(i)), names[i]);
     LoadWList(settings, state);
-  }
-  Names stored() {
-    Names names;
-    for (const auto& key : store.inner.keyNames(kAppName, kSectionMain))
-      names.push_back(key + u"=" + *store.inner.read(kAppName, kSectionMain, key));
-    return names;
   }
   RosterDialog& open() {
     dialog.emplace(settings, state, reporter, desktop, window);
@@ -43,37 +36,43 @@ class RosterDialogTest : public ::testing::Test, protected test::Boxed {
     dialog->tmrWSet_Timer();
   }
 
-  test::LoggingStore store;
-  Settings settings{store};
-  AppState state;
-  fake::FakeDesktop desktop;
   fake::FakeRosterWindow window;
   std::optional<RosterDialog> dialog;
 };
 
+// OK stores the list as shown; one key that cannot be stored stops no other.
 TEST_F(RosterDialogTest, RemovingEntriesDeletesTheirKeys) {
-  storeRoster({u"e0", u"e1", u"e2"});
-  auto& d = open();
-  EXPECT_EQ(d.list(), (Names{u"e2", u"e1", u"e0"}));
-  d.select(0);
-  d.cmdWSet_Click(1);
-  EXPECT_EQ(d.list(), (Names{u"e1", u"e0"}));
-  d.cmdWSet_Click(1);  // nothing selected any more: nothing happens
-  EXPECT_EQ(d.list().size(), 2u);
-  d.cmdWSet_Click(2);
-  EXPECT_EQ(store.log, (Names{u"WindowList0=e1", u"WindowList1=e0", u"-WindowList2"}));
-  EXPECT_EQ(state.roster, (Names{u"e1", u"e0"}));
-
-  store.log.clear();
-  auto& all = open();
-  for (int i = 0; i < 2; ++i) {
-    all.select(0);
-    all.cmdWSet_Click(1);
+  struct Case {
+    std::vector<int> removals;  // the entry selected before each click; -1: none any more
+    std::u16string failKey;
+    Names list, log;
+    int reports;
+  } const cases[] = {
+      {{0, -1}, u"", {u"e1", u"e0"}, {u"WindowList0=e1", u"WindowList1=e0", u"-WindowList2"}, 0},
+      {{0, 0, 0}, u"", {}, {u"-WindowList0", u"-WindowList1", u"-WindowList2"}, 0},
+      {{2, 1}, u"WindowList1", {u"e2"}, {u"WindowList0=e2", u"-WindowList2"}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.list.size());
+    store = {};
+    prompt.shown.clear();
+    storeRoster({u"e0", u"e1", u"e2"});
+    store.failKey = c.failKey;
+    auto& d = open();
+    EXPECT_EQ(d.list(), (Names{u"e2", u"e1", u"e0"}));
+    for (int i : c.removals) {
+      if (i >= 0) d.select(i);
+      d.cmdWSet_Click(1);
+    }
+    EXPECT_EQ(d.list(), c.list);
+    d.cmdWSet_Click(2);
+    EXPECT_EQ(store.log, c.log);
+    EXPECT_EQ(reports(kSaveLocation), c.reports);
+    EXPECT_TRUE(d.closed());
+    if (c.failKey.empty()) {
+      EXPECT_EQ(state.roster, c.list);
+    }
   }
-  all.cmdWSet_Click(2);
-  EXPECT_EQ(store.log, (Names{u"-WindowList0", u"-WindowList1"}));
-  EXPECT_TRUE(state.roster.empty());
-  EXPECT_TRUE(stored().empty());
 }
 
 TEST_F(RosterDialogTest, FollowingAppendsTheForegroundClass) {
@@ -104,6 +103,10 @@ TEST_F(RosterDialogTest, FollowingAppendsTheForegroundClass) {
   ASSERT_EQ(prompt.shown.size(), 1u);
   EXPECT_EQ(prompt.shown[0].text, kFailedText);
   EXPECT_FALSE(window.timer);
+  d.close();  // closing stores nothing
+  EXPECT_TRUE(d.closed());
+  EXPECT_TRUE(store.log.empty());
+  EXPECT_EQ(state.roster, Names{u"Notepad"});
 }
 
 TEST_F(RosterDialogTest, FollowingStopsAtFiftyEntriesButFiftyOneStoredLoadAndStoreInFull) {
@@ -131,16 +134,6 @@ TEST_F(RosterDialogTest, FollowingStopsAtFiftyEntriesButFiftyOneStoredLoadAndSto
   EXPECT_EQ(state.roster.front(), u"C50");
 }
 
-TEST_F(RosterDialogTest, ClosingStoresNothing) {
-  storeRoster({u"e0"});
-  auto& d = open();
-  follow(u"Other");
-  d.close();
-  EXPECT_TRUE(d.closed());
-  EXPECT_TRUE(store.log.empty());
-  EXPECT_EQ(state.roster, (Names{u"e0"}));
-}
-
 TEST_F(RosterDialogTest, EveryResizeBringsTheDialogToTheTop) {
   open().Form_Resize();
   ASSERT_EQ(desktop.moves.size(), 1u);
@@ -148,20 +141,6 @@ TEST_F(RosterDialogTest, EveryResizeBringsTheDialogToTheTop) {
   EXPECT_EQ(desktop.moves[0].insertAfter, swp::kTopmost);
   EXPECT_EQ(desktop.moves[0].flags, 0x43u);
   EXPECT_EQ(desktop.foregroundWindow(), window.self);
-}
-
-TEST_F(RosterDialogTest, AFailedKeyStopsNoOtherKey) {
-  storeRoster({u"e0", u"e1", u"e2"});
-  store.failKey = u"WindowList1";
-  auto& d = open();
-  d.select(2);
-  d.cmdWSet_Click(1);
-  d.select(1);
-  d.cmdWSet_Click(1);
-  d.cmdWSet_Click(2);
-  EXPECT_EQ(store.log, (Names{u"WindowList0=e2", u"-WindowList2"}));
-  EXPECT_EQ(reports(kSaveLocation), 1);
-  EXPECT_TRUE(d.closed());
 }
 
 }  // namespace
