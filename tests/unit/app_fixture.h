@@ -3,6 +3,7 @@
 // main window and dialog tests share.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,9 @@ class AppTest : public ::testing::Test, public WithLoggingStore, public fake::Fa
   // As an earlier session stored it: not logged.
   void set(const KeyDef& key, std::u16string_view value) {
     store.MemoryStore::write(kAppName, key.section, key.name, value);
+  }
+  void set(std::initializer_list<std::pair<KeyDef, std::u16string_view>> values) {
+    for (const auto& [key, value] : values) set(key, value);
   }
   std::optional<std::u16string> stored(const KeyDef& key) {
     return store.MemoryStore::read(kAppName, key.section, key.name);

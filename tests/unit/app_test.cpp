@@ -81,14 +81,9 @@ TEST_F(MainWindowTest, StartUpReadsInTheProgramsOrder) {
 // Bad values take their defaults one by one and the rest still loads; a
 // store that cannot be read at all still gives a running Tavo.
 TEST_F(MainWindowTest, BadStoredValuesFallBackAlone) {
-  set(keys::kClockRight, u"right");
-  set(keys::kAlarm, u"256");
-  set(keys::kEqualSeparate, u"0");
-  set(keys::kAlarmTime, u"06:18");
-  set(keys::kTavoCt, u"1");
-  set(keys::kShowSecond, u"yes");
-  set(keys::kShowYear, u"1");
-  set(keys::k24h, u"01");
+  set({{keys::kClockRight, u"right"}, {keys::kAlarm, u"256"}, {keys::kEqualSeparate, u"0"},
+       {keys::kAlarmTime, u"06:18"}, {keys::kTavoCt, u"1"}, {keys::kShowSecond, u"yes"}, {keys::kShowYear, u"1"},
+       {keys::k24h, u"01"}});
   store.MemoryStore::write(kAppName, kSectionMain, windowListKey(0), u"Notepad");
   app.load();
   EXPECT_EQ(state.clockRight, 0);
@@ -177,8 +172,7 @@ TEST_F(MainWindowTest, OkStoresTheChoicesTheTimerWaitsForTheNextLoad) {
 }
 
 TEST_F(MainWindowTest, CancelBringsEveryChoiceBack) {
-  set(keys::kCheckInterval, u"1000");
-  set(keys::kUserTaste, u"1");
+  set({{keys::kCheckInterval, u"1000"}, {keys::kUserTaste, u"1"}});
   loaded();
   const MainChoices before = window.choices();
   window.optInterval_Click(0);
@@ -194,8 +188,7 @@ TEST_F(MainWindowTest, CancelBringsEveryChoiceBack) {
 }
 
 TEST_F(MainWindowTest, ExtendedPatternDisablesTasteAndSurvivesOk) {
-  set(keys::kTavoXX, u"2");
-  set(keys::kXXFormat, u"[%h%]");
+  set({{keys::kTavoXX, u"2"}, {keys::kXXFormat, u"[%h%]"}});
   loaded();
   EXPECT_FALSE(view.shown->tasteEnabled);
   window.optTaste_Click(1);
@@ -206,11 +199,10 @@ TEST_F(MainWindowTest, ExtendedPatternDisablesTasteAndSurvivesOk) {
 TEST_F(MainWindowTest, AboutLettersHTAfreshXCFromMemory) {
   loaded();
   window.cmdMain_Click(2);
-  set(keys::kTavoCt, u"1");
-  set(keys::kTavoXX, u"1");
+  set({{keys::kTavoCt, u"1"}, {keys::kTavoXX, u"1"}});
   loaded();
-  set(keys::kHideout, u"1");  // installed while Tavo runs: shown
-  set(keys::kTavoCt, u"2");   // this session still has 1
+  // Hideout installed while Tavo runs is shown; this session still has TavoCt 1.
+  set({{keys::kHideout, u"1"}, {keys::kTavoCt, u"2"}});
   window.cmdMain_Click(2);
   ASSERT_EQ(prompt.shown.size(), 2u);
   EXPECT_TRUE(prompt.shown[0].text.starts_with(u"Tavo " + versionText(buildVersion()) + u"\r\n"));
@@ -284,9 +276,7 @@ TEST_F(MainWindowTest, DialogErrorsAreReported) {
 // An hourly check that comes while the flash limit's message is open is
 // held, like the alarm's, and given once the message is answered.
 TEST_F(MainWindowTest, HourlySignalWaitsForTheFlashLimitMessage) {
-  set(keys::kTimePipo, u"1");
-  set(keys::kWaveFilePath1, u"chime.wav");
-  set(keys::kFlashLimit, u"999");
+  set({{keys::kTimePipo, u"1"}, {keys::kWaveFilePath1, u"chime.wav"}, {keys::kFlashLimit, u"999"}});
   loaded();
   desktop.open(u"Doc", u"Doc");
   clock.time = DateTime{2026, 12, 7, 9, 59, 0};

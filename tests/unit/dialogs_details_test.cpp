@@ -26,10 +26,8 @@ class DetailsDialogTest : public test::AppTest {
 };
 
 TEST_F(DetailsDialogTest, OpeningReloadsTheAlarmSettingsFirst) {
-  set(keys::kAlarm, u"1");
-  set(keys::kAlarmTime, u"06:18");
-  set(keys::kAlarmMessage, u"お茶");
-  set(keys::kEqualSeparate, u"0");
+  set({{keys::kAlarm, u"1"}, {keys::kAlarmTime, u"06:18"}, {keys::kAlarmMessage, u"お茶"},
+       {keys::kEqualSeparate, u"0"}});
   state.alarmTime = u"23:59";  // stale in-memory values
   state.equalSeparate = 1;
   auto& d = open();
@@ -61,21 +59,18 @@ TEST_F(DetailsDialogTest, LoadRunsTheClickBehaviours) {
   }
 
   // The alarm on with no time in memory: the boxes get noon.
-  set(keys::kAlarm, u"1");
-  set(keys::kAlarmTime, u"");
+  set({{keys::kAlarm, u"1"}, {keys::kAlarmTime, u""}});
   auto& alarm = open();
   EXPECT_EQ(alarm.txtEtc(kHour) + u":" + alarm.txtEtc(kMinute), u"12:00");
   EXPECT_EQ(state.alarmOn, 1);
 
   // The stored count is loaded after the shake box, so it wins over its "10".
-  set(keys::kTimeFuru, u"1");
-  set(keys::kTimeFuruCount, u"");
+  set({{keys::kTimeFuru, u"1"}, {keys::kTimeFuruCount, u""}});
   EXPECT_EQ(open().txtEtc(kCount), u"");
 }
 
 TEST_F(DetailsDialogTest, AnAlarmTimeOfAnotherFormSplitsBadly) {
-  set(keys::kAlarm, u"1");
-  set(keys::kAlarmTime, u"7:05");
+  set({{keys::kAlarm, u"1"}, {keys::kAlarmTime, u"7:05"}});
   auto& d = open();
   EXPECT_EQ(d.txtEtc(kHour) + u"|" + d.txtEtc(kMinute), u"7:|05");
   // OK takes the box as leaving it would: no number, so "10".
@@ -85,9 +80,9 @@ TEST_F(DetailsDialogTest, AnAlarmTimeOfAnotherFormSplitsBadly) {
 }
 
 TEST_F(DetailsDialogTest, ABadStoredFlagIsReportedAndShownAsItsDefault) {
-  set(keys::kShowDate, u"99999");  // overflows a 16-bit integer
-  set(keys::kTimePika, u"2");  // a number but not 1: off
-  set(keys::kAlarm, u"x");     // breaks the reload before the dialog
+  // ShowDate overflows a 16-bit integer, TimePika is a number but not 1 (off),
+  // and the bad Alarm stops the reload before the dialog.
+  set({{keys::kShowDate, u"99999"}, {keys::kTimePika, u"2"}, {keys::kAlarm, u"x"}});
   auto& d = open();
   EXPECT_EQ(d.chkShow(kDate).value, 1);
   EXPECT_EQ(d.chkEtc(kPika).value, 0);
@@ -173,9 +168,7 @@ TEST_F(DetailsDialogTest, OkChecksTheCountAndTheTimeWhateverTheSwitches) {
 }
 
 TEST_F(DetailsDialogTest, TheExtendedFormatKeepsItsPatternAndTheDisplayBoxes) {
-  set(keys::kTavoXX, u"1");
-  set(keys::kShowSecond, u"1");
-  set(keys::kShowDate, u"0");
+  set({{keys::kTavoXX, u"1"}, {keys::kShowSecond, u"1"}, {keys::kShowDate, u"0"}});
   state.plugInFlags.tavoXX = 1;
   state.clockPattern = u"%xx%";
   auto& d = open();
@@ -236,8 +229,7 @@ TEST_F(DetailsDialogTest, TheChooserStartsAtTheStoredProgramPartAndStoresTheChoi
 }
 
 TEST_F(DetailsDialogTest, CancellingTheChooserAsksWhetherToSwitchOff) {
-  set(keys::kTimePipo, u"1");
-  set(keys::kWaveFilePath1, u"C:\\a.wav");
+  set({{keys::kTimePipo, u"1"}, {keys::kWaveFilePath1, u"C:\\a.wav"}});
   auto& d = open();
   prompt.answers = {mb::kIdNo, mb::kIdYes};
 
