@@ -156,19 +156,24 @@ TEST_F(MainWindowTest, LoadSelectsTheStoredChoices) {
   }
 }
 
+// An extended pattern disables the taste and stays in force through OK.
 TEST_F(MainWindowTest, OkStoresTheChoicesTheTimerWaitsForTheNextLoad) {
-  set(keys::kCheckInterval, u"100");
-  loaded();
-  window.optInterval_Click(0);
-  window.optTaste_Click(1);
-  window.chkRight_Click(true);
-  EXPECT_EQ(state.clockRight, 1) << "the check box acts at once";
-  window.cmdMain_Click(0);
-  EXPECT_EQ(stored(keys::kCheckInterval), u"50");
-  EXPECT_EQ(stored(keys::kUserTaste), u"1");
-  EXPECT_EQ(stored(keys::kClockRight), u"1");
-  EXPECT_EQ(state.clockPattern, u"%h:nn%,%m%/%d%");
-  EXPECT_EQ(view.log, std::vector<std::u16string>{u"hide"}) << "the running timer keeps its interval";
+  for (auto [tavoXX, pattern] : {std::pair{u"0", kTaste1}, {u"2", u"[%h%]"}}) {
+    store = {};
+    set({{keys::kCheckInterval, u"100"}, {keys::kTavoXX, tavoXX}, {keys::kXXFormat, u"[%h%]"}});
+    loaded();
+    EXPECT_EQ(view.shown->tasteEnabled, pattern == kTaste1);
+    window.optInterval_Click(0);
+    window.optTaste_Click(1);
+    window.chkRight_Click(true);
+    EXPECT_EQ(state.clockRight, 1) << "the check box acts at once";
+    window.cmdMain_Click(0);
+    EXPECT_EQ(stored(keys::kCheckInterval), u"50");
+    EXPECT_EQ(stored(keys::kUserTaste), u"1");
+    EXPECT_EQ(stored(keys::kClockRight), u"1");
+    EXPECT_EQ(state.clockPattern, pattern);
+    EXPECT_EQ(view.log, std::vector<std::u16string>{u"hide"}) << "the running timer keeps its interval";
+  }
 }
 
 TEST_F(MainWindowTest, CancelBringsEveryChoiceBack) {
@@ -185,15 +190,6 @@ TEST_F(MainWindowTest, CancelBringsEveryChoiceBack) {
   EXPECT_EQ(state.clockRight, 0);
   EXPECT_EQ(view.log, (std::vector<std::u16string>{u"hide", u"timer 1000"}));
   EXPECT_EQ(store.writeCount, 0);
-}
-
-TEST_F(MainWindowTest, ExtendedPatternDisablesTasteAndSurvivesOk) {
-  set({{keys::kTavoXX, u"2"}, {keys::kXXFormat, u"[%h%]"}});
-  loaded();
-  EXPECT_FALSE(view.shown->tasteEnabled);
-  window.optTaste_Click(1);
-  window.cmdMain_Click(0);
-  EXPECT_EQ(state.clockPattern, u"[%h%]");
 }
 
 TEST_F(MainWindowTest, AboutLettersHTAfreshXCFromMemory) {

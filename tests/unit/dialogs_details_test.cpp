@@ -25,15 +25,24 @@ class DetailsDialogTest : public test::AppTest {
   std::optional<DetailsDialog> dialog;
 };
 
+// Opening reloads the alarm settings first and splits the time into its boxes.
 TEST_F(DetailsDialogTest, OpeningReloadsTheAlarmSettingsFirst) {
-  set({{keys::kAlarm, u"1"}, {keys::kAlarmTime, u"06:18"}, {keys::kAlarmMessage, u"お茶"},
-       {keys::kEqualSeparate, u"0"}});
-  state.alarmTime = u"23:59";  // stale in-memory values
-  state.equalSeparate = 1;
-  auto& d = open();
-  EXPECT_EQ((std::vector<int>{d.chkEtc(kAlarm).value, d.chkShow(kEqual).value, state.equalSeparate}),
-            (std::vector<int>{1, 0, 0}));
-  EXPECT_EQ(d.txtEtc(kHour) + d.txtEtc(kMinute) + d.txtEtc(kMessage), u"0618お茶");
+  const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+      {u"06:18", u"06|18"}, {u"", u"12|00"}, {u"7:05", u"7:|05"}};  // no time: noon; another form splits badly
+  for (auto [time, boxes] : cases) {
+    set({{keys::kAlarm, u"1"}, {keys::kAlarmTime, time}, {keys::kAlarmMessage, u"お茶"}, {keys::kEqualSeparate, u"0"}});
+    state.alarmTime = u"23:59";  // stale in-memory values
+    state.equalSeparate = 1;
+    state.alarmOn = 0;
+    auto& d = open();
+    EXPECT_EQ((std::vector<int>{d.chkEtc(kAlarm).value, state.alarmOn, d.chkShow(kEqual).value, state.equalSeparate}),
+              (std::vector<int>{1, 1, 0, 0}));
+    EXPECT_EQ(d.txtEtc(kHour) + u"|" + d.txtEtc(kMinute) + u"|" + d.txtEtc(kMessage), std::u16string(boxes) + u"|お茶");
+  }
+  // OK takes a box as leaving it would: "7:" is no number, so "10".
+  dialog->cmdSet_Click(0);
+  EXPECT_EQ(stored(keys::kAlarmTime), u"10:05");
+  EXPECT_EQ(state.alarmTime, u"10:05");
 }
 
 // A separator other than 0 or 1 stays in force until the user clicks its
@@ -58,25 +67,9 @@ TEST_F(DetailsDialogTest, LoadRunsTheClickBehaviours) {
     EXPECT_EQ(d.cmdWavSetEnabled(kChime), on);
   }
 
-  // The alarm on with no time in memory: the boxes get noon.
-  set({{keys::kAlarm, u"1"}, {keys::kAlarmTime, u""}});
-  auto& alarm = open();
-  EXPECT_EQ(alarm.txtEtc(kHour) + u":" + alarm.txtEtc(kMinute), u"12:00");
-  EXPECT_EQ(state.alarmOn, 1);
-
   // The stored count is loaded after the shake box, so it wins over its "10".
   set({{keys::kTimeFuru, u"1"}, {keys::kTimeFuruCount, u""}});
   EXPECT_EQ(open().txtEtc(kCount), u"");
-}
-
-TEST_F(DetailsDialogTest, AnAlarmTimeOfAnotherFormSplitsBadly) {
-  set({{keys::kAlarm, u"1"}, {keys::kAlarmTime, u"7:05"}});
-  auto& d = open();
-  EXPECT_EQ(d.txtEtc(kHour) + u"|" + d.txtEtc(kMinute), u"7:|05");
-  // OK takes the box as leaving it would: no number, so "10".
-  d.cmdSet_Click(0);
-  EXPECT_EQ(stored(keys::kAlarmTime), u"10:05");
-  EXPECT_EQ(state.alarmTime, u"10:05");
 }
 
 TEST_F(DetailsDialogTest, ABadStoredFlagIsReportedAndShownAsItsDefault) {
