@@ -9,7 +9,7 @@
 #include "base/text.h"
 #include "format/datetime_format.h"
 #include "format/xxformat.h"
-#include "platform/fake/fake_prompt.h"
+#include "dialogs_fixture.h"
 
 namespace {
 // Heap allocations while counting is on (the tests are single-threaded).
@@ -29,14 +29,9 @@ bool gCounting = false;
 namespace tavo {
 namespace {
 
-class ExpandInPlaceTest : public ::testing::Test {
+class ExpandInPlaceTest : public ::testing::Test, public test::Boxed {
  protected:
-  ClockReading fresh(std::u16string_view pattern, const DateTime& now) {
-    return FromXXFToShowClk(pattern, now, resources, reporter);
-  }
-  fake::FakePrompt prompt;
-  Boxes boxes{prompt};
-  Reporter reporter{boxes, Version{1, 70, 1}};
+  ClockReading fresh(std::u16string_view p, const DateTime& t) { return FromXXFToShowClk(p, t, resources, reporter); }
   fake::FakeResources resources;
 };
 
@@ -52,13 +47,12 @@ TEST_F(ExpandInPlaceTest, AReusedReadingReadsAsAFreshOne) {
       {"\\%%yy%\\\\", at(21, 5, 7)},
   };
   ClockReading reading;
-  for (int round = 0; round < 2; ++round) {
+  for (int round = 0; round < 2; ++round)
     for (const auto& [pattern, now] : steps) {
       FromXXFToShowClk(utf16(pattern), now, resources, reporter, reading);
       const ClockReading expected = fresh(utf16(pattern), now);
       EXPECT_EQ(reading.text + u"|" + reading.timeKey, expected.text + u"|" + expected.timeKey) << pattern;
     }
-  }
   EXPECT_TRUE(prompt.shown.empty());
 }
 
@@ -83,10 +77,8 @@ TEST_F(ExpandInPlaceTest, CodesReadInPlaceFormatAsTheyDoOnTheirOwn) {
 
 TEST_F(ExpandInPlaceTest, AWarmReadingExpandsWithoutAllocating) {
   ClockReading reading;
-  const std::u16string patterns[] = {u"%h:nn%,%mmm%,%d%", u"%h:nn:ss%,%yy%,%mmm%,%d%,%ddd%",
-                                     u"%tt h:nn:ss%,%yy%,%m%/%d%,%aaa%",
-                                     u"%ggge年m月d日(aaa)% %kk5h:nn:ss% 月齢%o%%r%"};
-  for (const auto& pattern : patterns) {
+  for (const std::u16string pattern : {u"%h:nn%,%mmm%,%d%", u"%h:nn:ss%,%yy%,%mmm%,%d%,%ddd%",
+                                       u"%tt h:nn:ss%,%yy%,%m%/%d%,%aaa%", u"%ggge年m月d日(aaa)% %kk5h:nn:ss% 月齢%o%%r%"}) {
     FromXXFToShowClk(pattern, at(23, 59, 59), resources, reporter, reading);  // the longest key and text
     gAllocations = 0;
     gCounting = true;

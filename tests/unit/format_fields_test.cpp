@@ -2,31 +2,26 @@
 
 #include "base/text.h"
 #include "format/xxformat.h"
-#include "report_text.h"
+#include "dialogs_fixture.h"
 
 namespace tavo {
 namespace {
 
-class FieldTest : public ::testing::Test {
+class FieldTest : public ::testing::Test, public test::Boxed {
  protected:
   // Exactly one report so far: `number` under `procedure`.
   void expectOneReport(std::u16string_view procedure, int number) {
     EXPECT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(test::reportCount(prompt.shown, xxLocation(procedure), number), 1);
   }
-  fake::FakePrompt prompt;
-  Boxes boxes{prompt};
-  Reporter reporter{boxes, Version{1, 70, 1}};
 };
 
 DateTime at(int year, int month, int day) { return DateTime{year, month, day, 12, 0, 0}; }
 
 TEST_F(FieldTest, MoonAgeOfKnownDates) {
-  const struct { DateTime date; int age; } cases[] = {
-      {at(2000, 1, 6), 28}, {at(2001, 1, 1), 4}, {at(2026, 1, 18), 27}, {at(2026, 12, 6), 26},
-      {at(2005, 1, 13), 0},   // v = -30: a negative multiple gives 0, not 30
-      {at(2018, 12, 9), 0},   // (Y - 4) / 19 is whole: the floor must not step down
-  };
+  // The last two: v = -30 gives 0, not 30; (Y - 4) / 19 is whole, so the floor must not step down.
+  const struct { DateTime date; int age; } cases[] = {{at(2000, 1, 6), 28}, {at(2001, 1, 1), 4},
+      {at(2026, 1, 18), 27}, {at(2026, 12, 6), 26}, {at(2005, 1, 13), 0}, {at(2018, 12, 9), 0}};
   for (const auto& c : cases) EXPECT_EQ(MoonAge(c.date, reporter), c.age) << c.date.year << "-" << c.date.month;
   EXPECT_TRUE(prompt.shown.empty());
 }
@@ -43,18 +38,17 @@ TEST_F(FieldTest, MoonAgeOverflowIsReportedAndLaterStepsGoOnWithZero) {
 
 TEST_F(FieldTest, MoonGraphicGivesBoundariesToTheLowerRange) {
   const struct { std::int16_t age; const char* glyph; } cases[] = {
-      {0, "*-"},  {3, "*-"},  {4, " )"},  {6, " )"},  {7, "|)"},  {10, "|)"}, {11, "○"}, {20, "○"}, {21, "(|"},
-      {24, "(|"}, {25, "( "}, {27, "( "}, {28, "-*"}, {30, "-*"}, {31, "??"}, {-1, ""},  {-32768, ""}};
+      {0, "*-"}, {3, "*-"}, {4, " )"}, {6, " )"}, {7, "|)"}, {10, "|)"}, {11, "○"}, {20, "○"}, {21, "(|"}, {24, "(|"},
+      {25, "( "}, {27, "( "}, {28, "-*"}, {30, "-*"}, {31, "??"}, {-1, ""}, {-32768, ""}};
   for (const auto& c : cases) EXPECT_EQ(utf8(MoonGraphic(c.age, reporter)), c.glyph) << c.age;
 }
 
 TEST_F(FieldTest, TwelveHourAndPastMidnightHours) {
   const struct { const char* code; int hour, minute; const char* result; } cases[] = {
-      {"tt h:nn", 21, 5, "9:05"},   {"tt h:nn", 12, 30, "0:30"},  {"tt h:nn", 0, 30, "0:30"},
-      {"tt hh:nn", 13, 7, "01:07"}, {"t", 15, 40, "3"},           {"tt x:nn", 21, 5, "9:05"},
-      {"tth:nn", 21, 5, "905"},     {"kk5h:nn", 3, 10, "27:10"},  {"kk5h:nn", 5, 0, "5:00"},
-      {"kk5h:nn", 4, 59, "28:59"},  {"kk5hh:nn", 3, 10, "27:10"}, {"kk5hh:nn", 9, 5, "09:05"},
-      {"kk0h:nn", 0, 15, "0:15"},   {"kk9hh", 0, 15, "24"},       {"kk5 \"h\"", 23, 10, "23h"},
+      {"tt h:nn", 21, 5, "9:05"}, {"tt h:nn", 12, 30, "0:30"}, {"tt h:nn", 0, 30, "0:30"}, {"t", 15, 40, "3"},
+      {"tt hh:nn", 13, 7, "01:07"}, {"tt x:nn", 21, 5, "9:05"}, {"tth:nn", 21, 5, "905"}, {"kk9hh", 0, 15, "24"},
+      {"kk5h:nn", 3, 10, "27:10"}, {"kk5h:nn", 5, 0, "5:00"}, {"kk5h:nn", 4, 59, "28:59"}, {"kk0h:nn", 0, 15, "0:15"},
+      {"kk5hh:nn", 3, 10, "27:10"}, {"kk5hh:nn", 9, 5, "09:05"}, {"kk5 \"h\"", 23, 10, "23h"},
   };
   for (const auto& c : cases) {
     const DateTime now{2026, 12, 6, c.hour, c.minute, 0};
@@ -66,27 +60,25 @@ TEST_F(FieldTest, TwelveHourAndPastMidnightHours) {
 }
 
 TEST_F(FieldTest, KTimeWithoutALimitDigitReportsAndDoesNotShift) {
-  EXPECT_EQ(KTime(DateTime{2026, 12, 6, 3, 10, 0}, u"kkxh:nn", reporter), u"3:10");
-  EXPECT_EQ(KTime(DateTime{2026, 12, 6, 3, 10, 0}, u"k", reporter), u"3");
+  const DateTime night{2026, 12, 6, 3, 10, 0};
+  EXPECT_EQ(KTime(night, u"kkxh:nn", reporter) + u"|" + KTime(night, u"k", reporter), u"3:10|3");
   expectOneReport(u"KTime", err::kTypeMismatch);
 }
 
 TEST_F(FieldTest, FreeResources) {
   fake::FakeResources resources;  // as on NT: no library, silently 0
-  EXPECT_EQ(FreeSysResource(u"RS", resources, reporter), u"0");
+  const auto free = [&](const char16_t* code) { return FreeSysResource(code, resources, reporter); };
+  EXPECT_EQ(free(u"RS"), u"0");
   EXPECT_TRUE(prompt.shown.empty());
 
   resources.present = true;
-  resources.figures[0] = 81, resources.figures[1] = 72, resources.figures[2] = 63;
-  resources.calls = 0;
-  EXPECT_EQ(FreeSysResource(u"RS", resources, reporter) + FreeSysResource(u"RGDI", resources, reporter) +
-                FreeSysResource(u"RU", resources, reporter),
-            u"817263");
-  for (const auto* code : {u"Rx", u"R", u"Rs", u"rs"}) EXPECT_EQ(FreeSysResource(code, resources, reporter), u"0");
+  resources.figures[0] = 81, resources.figures[1] = 72, resources.figures[2] = 63, resources.calls = 0;
+  EXPECT_EQ(free(u"RS") + free(u"RGDI") + free(u"RU"), u"817263");
+  for (const auto* code : {u"Rx", u"R", u"Rs", u"rs"}) EXPECT_EQ(free(code), u"0");
   EXPECT_EQ(resources.calls, 3);  // asked every time, and only for the three kinds
 
   resources.failWith = err::kDllEntryPoint;
-  EXPECT_EQ(FreeSysResource(u"RG", resources, reporter), u"0");
+  EXPECT_EQ(free(u"RG"), u"0");
   expectOneReport(u"FreeSysResource", err::kDllEntryPoint);
 }
 

@@ -8,10 +8,8 @@ namespace {
 
 using K = ControlKind;
 
-TEST(Layout, TwipsAndPixelsRoundToTheNearest) {
-  struct Case {
-    int twips, dpi, pixels;
-  };
+TEST(Layout, TwipsPixelsAndFontHeightsRoundToTheNearest) {
+  struct Case { int twips, dpi, pixels; };
   for (auto c : {Case{1440, 96, 96}, Case{7, 96, 0}, Case{8, 96, 1}, Case{-7, 96, 0}, Case{-8, 96, -1},
                  Case{312, 144, 31}, Case{3312, 120, 276}, Case{1440 * 1000, 192, 192000}})
     EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi;
@@ -20,14 +18,8 @@ TEST(Layout, TwipsAndPixelsRoundToTheNearest) {
   // A whole number of pixels survives the round trip at every common DPI.
   for (int dpi : {96, 120, 144, 168, 192, 288})
     for (int px = -50; px <= 2000; px += 7) EXPECT_EQ(twipsToPixels(pixelsToTwips(px, dpi), dpi), px) << dpi;
-}
-
-TEST(Layout, FontHeightsInPixels) {
-  struct Case {
-    double points;
-    int dpi, height;
-  };
-  for (auto c : {Case{9.6, 96, -13}, Case{9.6, 144, -19}, Case{11.4, 96, -15}, Case{10.2, 120, -17}})
+  struct Font { double points; int dpi, height; };
+  for (auto c : {Font{9.6, 96, -13}, Font{9.6, 144, -19}, Font{11.4, 96, -15}, Font{10.2, 120, -17}})
     EXPECT_EQ(fontHeightPixels(c.points, c.dpi), c.height) << c.points << " pt at " << c.dpi;
 }
 
@@ -58,11 +50,7 @@ TEST(Layout, RowsArePlacedRelativeToTheirFrames) {
 }
 
 TEST(Layout, GroupsBeginAtFramesOptionRunsAndParentChanges) {
-  struct Case {
-    std::size_t row;
-    bool starts;
-    RowRange group;
-  };
+  struct Case { std::size_t row; bool starts; RowRange group; };
   for (auto c : {Case{0, true, {0, 0}}, Case{1, true, {1, 1}}, Case{2, true, {2, 3}}, Case{3, false, {2, 3}},
                  Case{4, true, {4, 4}}, Case{5, true, {5, 6}}, Case{6, false, {5, 6}}, Case{7, true, {7, 7}},
                  Case{8, true, {8, 9}}, Case{9, false, {8, 9}}, Case{10, true, {10, 10}}, Case{11, true, {11, 11}}}) {

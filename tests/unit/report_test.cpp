@@ -3,12 +3,15 @@
 #include <stdexcept>
 
 #include "base/report.h"
-#include "report_text.h"
+#include "dialogs_fixture.h"
 
 namespace tavo {
 namespace {
 
-TEST(ErrorReport, FiveLinesWithLocationVersionAndContact) {
+class ErrorReport : public ::testing::Test, public test::Boxed {};
+using ErrorScope = ErrorReport;
+
+TEST_F(ErrorReport, FiveLinesWithLocationVersionAndContact) {
   const auto text = errorReportText(u"frmMain!MakeCap", Error::of(13), Version{1, 63, 2485});
   EXPECT_EQ(text.substr(0, text.find(u"\r\n")), u"エラー番号:13");
   EXPECT_NE(text.find(u"\r\n場所:frmMain!MakeCap1.63.2485\r\n型が一致しません。\r\n"), std::u16string::npos);
@@ -19,10 +22,7 @@ TEST(ErrorReport, FiveLinesWithLocationVersionAndContact) {
             std::u16string::npos);
 }
 
-TEST(ErrorReport, IdenticalReportsAreShownOnce) {
-  fake::FakePrompt prompt;
-  Boxes boxes(prompt);
-  Reporter reporter(boxes, Version{1, 0, 0});
+TEST_F(ErrorReport, IdenticalReportsAreShownOnce) {
   reporter.report(u"a", Error::of(13));
   reporter.report(u"a", Error::of(13));
   reporter.report(u"b", Error::of(13));
@@ -32,10 +32,7 @@ TEST(ErrorReport, IdenticalReportsAreShownOnce) {
   EXPECT_EQ(prompt.shown[0].title, u"エラー - Tavo");
 }
 
-TEST(ErrorScope, StepReportsAndContinuesTestEntersGuardedBranch) {
-  fake::FakePrompt prompt;
-  Boxes boxes(prompt);
-  Reporter reporter(boxes, Version{1, 0, 0});
+TEST_F(ErrorScope, StepReportsAndContinuesTestEntersGuardedBranch) {
   Scope scope(reporter, u"frmMain!ChkPika");
   int after = 0;
   scope.step([] { raise(err::kTypeMismatch); });

@@ -29,14 +29,12 @@ inline std::optional<ReportText> parseReport(const fake::ShownBox& box) {
   static const std::u16string head = u"エラー番号:", place = u"\r\n場所:", eol = u"\r\n";
   if (box.title != kReportTitle || box.flags != kReportFlags || !box.text.starts_with(head)) return std::nullopt;
   const auto at = box.text.find(place);
-  if (at == std::u16string::npos) return std::nullopt;
-  const auto end = box.text.find(eol, at + place.size());
+  const auto end = at == std::u16string::npos ? at : box.text.find(eol, at + place.size());
   if (end == std::u16string::npos) return std::nullopt;
-  ReportText r;
-  r.number = std::stoi(utf8(box.text.substr(head.size(), at - head.size())));
-  r.place = box.text.substr(at + place.size(), end - at - place.size());
-  r.description = box.text.substr(end + eol.size(), box.text.find(eol, end + eol.size()) - end - eol.size());
-  return r;
+  const auto next = box.text.find(eol, end + eol.size());
+  return ReportText{std::stoi(utf8(box.text.substr(head.size(), at - head.size()))),
+                    box.text.substr(at + place.size(), end - at - place.size()),
+                    box.text.substr(end + eol.size(), next - end - eol.size())};
 }
 
 // The reports among the boxes, in the order shown.

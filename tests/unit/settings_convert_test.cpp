@@ -20,55 +20,43 @@ using namespace std::string_literals;
 
 // The error number a conversion raises, 0 when it succeeds.
 int errorOf(const std::function<void()>& convert) {
-  try {
-    convert();
-  } catch (const Error& e) {
-    return e.number;
-  }
+  try { convert(); } catch (const Error& e) { return e.number; }
   return 0;
 }
 
-struct NumberCase {
-  std::u16string text;
-  double value;
-};
-
 TEST(ToNumber, AcceptedForms) {
-  const NumberCase cases[] = {
-      {u"0", 0}, {u"+5", 5}, {u"-5", -5}, {u"1.", 1}, {u".5", 0.5}, {u"-.5", -0.5}, {u"1e3", 1000},
-      {u"1E+3", 1000}, {u"1e-3", 0.001}, {u"1d2", 100}, {u"1D-1", 0.1}, {u"1.e2", 100}, {u".5e1", 5},
-      {u"007", 7}, {u"  12  ", 12}, {u" \t 1.5 \t ", 1.5}, {u"1e-400", 0}, {u"0e999999999999", 0},
-      {u"1.7976931348623157e308", 1.7976931348623157e308},
-      {u"&H10", 16}, {u"&hff", 255}, {u"&HFFFF", -1}, {u"&H8000", -32768}, {u"&H7FFF", 32767},
+  const std::pair<std::u16string, double> cases[] = {
+      {u"0", 0}, {u"+5", 5}, {u"-5", -5}, {u"1.", 1}, {u".5", 0.5}, {u"-.5", -0.5}, {u"1e3", 1000}, {u"1E+3", 1000},
+      {u"1e-3", 0.001}, {u"1d2", 100}, {u"1D-1", 0.1}, {u"1.e2", 100}, {u".5e1", 5}, {u"007", 7}, {u"  12  ", 12},
+      {u" \t 1.5 \t ", 1.5}, {u"1e-400", 0}, {u"0e999999999999", 0}, {u"&H10", 16}, {u"&hff", 255}, {u"&HFFFF", -1},
+      {u"1.7976931348623157e308", 1.7976931348623157e308}, {u"&H8000", -32768}, {u"&H7FFF", 32767},
       {u"&H10000", 65536}, {u"&HFFFFFFFF", -1}, {u"&H80000000", -2147483648.0}, {u"&H0000FFFF", -1},
       {u"&H000000000010", 16}, {u" &H10 ", 16}, {u"&o17", 15}, {u"&O177777", -1}, {u"&O200000", 65536},
       {u"&O37777777777", -1},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(toNumber(c.text), c.value) << utf8(c.text);
-    EXPECT_TRUE(isNumeric(c.text)) << utf8(c.text);
+  for (const auto& [text, value] : cases) {
+    EXPECT_EQ(toNumber(text), value) << utf8(text);
+    EXPECT_TRUE(isNumeric(text)) << utf8(text);
   }
   EXPECT_FALSE(std::signbit(toNumber(u"-0")));
 }
 
 TEST(ToNumber, RejectedFormsAreTypeMismatchAndOutOfRangeOverflows) {
-  const std::u16string mismatches[] = {
-      u"", u" ", u"-", u".", u"-.", u"e5", u"1e", u"1e+", u"1.2.3", u"12abc", u"1 2", u"- 5", u"5-", u"++5",
-      u"(5)", u"1,000", u"$5", u"0x10", u"1f", u"1e5.5", u"&", u"&H", u"&O", u"&H1G", u"&O8", u"&X10", u"-&H10",
-      u"& H10", u"&H 10", u"1e400x",
-      u"&HFFFFFFFFFZ",  // a stray character wins over the size
-      // Neither blanks nor digits:
-      u"１２", u"12\u3000", u"1\r\n", u"1\0"s, u"\0"s, u"\xD800", u"1\xDC00", u"\xD83D\xDE00", u"\uFEFF1",
+  const auto expectRejected = [](const std::u16string& text, int number) {
+    EXPECT_EQ(errorOf([&] { toNumber(text); }), number) << utf8(text);
+    EXPECT_FALSE(isNumeric(text)) << utf8(text);
   };
-  for (const auto& text : mismatches) {
-    EXPECT_EQ(errorOf([&] { toNumber(text); }), err::kTypeMismatch) << utf8(text);
-    EXPECT_FALSE(isNumeric(text)) << utf8(text);
-  }
+  for (const auto& text : {u""s, u" "s, u"-"s, u"."s, u"-."s, u"e5"s, u"1e"s, u"1e+"s, u"1.2.3"s, u"12abc"s, u"1 2"s,
+                           u"- 5"s, u"5-"s, u"++5"s, u"(5)"s, u"1,000"s, u"$5"s, u"0x10"s, u"1f"s, u"1e5.5"s, u"&"s,
+                           u"&H"s, u"&O"s, u"&H1G"s, u"&O8"s, u"&X10"s, u"-&H10"s, u"& H10"s, u"&H 10"s, u"1e400x"s,
+                           u"&HFFFFFFFFFZ"s,  // a stray character wins over the size
+                           // Neither blanks nor digits:
+                           u"１２"s, u"12\u3000"s, u"1\r\n"s, u"1\0"s, u"\0"s, u"\xD800"s, u"1\xDC00"s,
+                           u"\xD83D\xDE00"s, u"\uFEFF1"s})
+    expectRejected(text, err::kTypeMismatch);
   for (const auto* text : {u"1e400", u"-1e400", u"1.7976931348623159e308", u"1e999999999999999999999",
-                           u"0.000000001e318", u"&H100000000", u"&O40000000000"}) {
-    EXPECT_EQ(errorOf([&] { toNumber(text); }), err::kOverflow) << utf8(text);
-    EXPECT_FALSE(isNumeric(text)) << utf8(text);
-  }
+                           u"0.000000001e318", u"&H100000000", u"&O40000000000"})
+    expectRejected(text, err::kOverflow);
 }
 
 constexpr long long kOver = std::numeric_limits<long long>::min();
@@ -76,50 +64,38 @@ constexpr long long kOver = std::numeric_limits<long long>::min();
 TEST(ToWhole, RoundsHalfToEvenThenChecksTheRange) {
   const struct {
     std::u16string text;
-    long long byte, integer, lng;  // kOver marks an overflow
+    long long expected[3];  // Byte, Integer, Long; kOver marks an overflow
   } cases[] = {
-      {u"2.5", 2, 2, 2}, {u"3.5", 4, 4, 4}, {u"2.5000001", 3, 3, 3}, {u"-0.5", 0, 0, 0}, {u"-0.6", kOver, -1, -1},
-      {u"-2.5", kOver, -2, -2}, {u"255.4", 255, 255, 255}, {u"255.5", kOver, 256, 256},
-      {u"32767.5", kOver, kOver, 32768}, {u"-32768.5", kOver, -32768, -32768}, {u"-32768.6", kOver, kOver, -32769},
-      {u"&HFFFF", kOver, -1, -1}, {u"2147483647.5", kOver, kOver, kOver},
-      {u"-2147483648.5", kOver, kOver, -2147483648LL}, {u"-2147483649", kOver, kOver, kOver},
+      {u"2.5", {2, 2, 2}}, {u"3.5", {4, 4, 4}}, {u"2.5000001", {3, 3, 3}}, {u"-0.5", {0, 0, 0}},
+      {u"-0.6", {kOver, -1, -1}}, {u"-2.5", {kOver, -2, -2}}, {u"255.4", {255, 255, 255}}, {u"&HFFFF", {kOver, -1, -1}},
+      {u"255.5", {kOver, 256, 256}}, {u"32767.5", {kOver, kOver, 32768}}, {u"-32768.5", {kOver, -32768, -32768}},
+      {u"-32768.6", {kOver, kOver, -32769}}, {u"2147483647.5", {kOver, kOver, kOver}},
+      {u"-2147483648.5", {kOver, kOver, -2147483648LL}}, {u"-2147483649", {kOver, kOver, kOver}},
   };
-  for (const auto& c : cases) {
-    const long long expected[] = {c.byte, c.integer, c.lng};
-    const std::function<long long()> convert[] = {[&] { return static_cast<long long>(toByte(c.text)); },
-                                                  [&] { return static_cast<long long>(toInteger(c.text)); },
-                                                  [&] { return static_cast<long long>(toLong(c.text)); }};
+  for (const auto& c : cases)
     for (int k = 0; k < 3; ++k) {
       long long got = kOver;
-      const int error = errorOf([&] { got = convert[k](); });
-      EXPECT_EQ(error, expected[k] == kOver ? err::kOverflow : 0) << utf8(c.text) << " class " << k;
-      EXPECT_EQ(got, expected[k]) << utf8(c.text) << " class " << k;
+      const int error = errorOf([&] { got = k == 0 ? toByte(c.text) : k == 1 ? toInteger(c.text) : toLong(c.text); });
+      EXPECT_EQ(error, c.expected[k] == kOver ? err::kOverflow : 0) << utf8(c.text) << " class " << k;
+      EXPECT_EQ(got, c.expected[k]) << utf8(c.text) << " class " << k;
     }
-  }
 }
 
 TEST(ToNumber, LongTextsAreLinear) {
-  const std::u16string zeros(100000, u'0');
-  const std::u16string blanks(100000, u' ');
+  const std::u16string zeros(100000, u'0'), blanks(100000, u' ');
   const double kFails = -1;
-  const NumberCase cases[] = {
-      {zeros + u"1", 1},
-      {blanks + u"7" + blanks, 7},
-      {u"0." + zeros + u"1e100010", 1e9},
-      {u"&H" + zeros + u"10", 16},
-      {u"1e" + zeros + u"5", 1e5},
-      {u"1" + zeros, kFails},
-      {zeros + u"x", kFails},
+  const std::pair<std::u16string, double> cases[] = {
+      {zeros + u"1", 1}, {blanks + u"7" + blanks, 7}, {u"0." + zeros + u"1e100010", 1e9}, {u"&H" + zeros + u"10", 16},
+      {u"1e" + zeros + u"5", 1e5}, {u"1" + zeros, kFails}, {zeros + u"x", kFails},
       {u"&H" + std::u16string(100000, u'F'), kFails},
   };
   const auto start = std::chrono::steady_clock::now();
-  for (int round = 0; round < 5; ++round) {
-    for (const auto& c : cases) {
+  for (int round = 0; round < 5; ++round)
+    for (const auto& [text, expected] : cases) {
       double value = kFails;
-      errorOf([&] { value = toNumber(c.text); });
-      EXPECT_EQ(value, c.value);
+      errorOf([&] { value = toNumber(text); });
+      EXPECT_EQ(value, expected);
     }
-  }
   // Each text is 100 000 units; a quadratic scan would take minutes.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }

@@ -20,26 +20,21 @@ class WavmendRepair : public ::testing::Test {
 };
 
 TEST_F(WavmendRepair, QuotesEveryValueNotBeginningWithAQuote) {
-  const struct {
-    std::u16string_view before, after;
-  } cases[] = {
-      {u" chime.wav ", u"\" chime.wav \""},  // no trimming
-      {u"\"C:\\My Sounds\\a.wav\" /w", u"\"C:\\My Sounds\\a.wav\" /w"},
-      {u"\"C:\\no closing quote.wav", u"\"C:\\no closing quote.wav"},
-      {u"", u""},
-  };
-  for (const auto& c : cases) {
+  const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+      {u" chime.wav ", u"\" chime.wav \""}, {u"\"C:\\My Sounds\\a.wav\" /w", u"\"C:\\My Sounds\\a.wav\" /w"},
+      {u"\"C:\\no closing quote.wav", u"\"C:\\no closing quote.wav"}, {u"", u""}};  // the first: no trimming
+  for (const auto& [before, after] : cases) {
+    SCOPED_TRACE(utf8(before));
     store.log.clear();
-    set(keys::kWaveFilePath1, c.before);
-    set(keys::kWaveFilePath2, c.before);
+    set(keys::kWaveFilePath1, before);
+    set(keys::kWaveFilePath2, before);
     EXPECT_TRUE(fix());
-    EXPECT_EQ(stored(keys::kWaveFilePath1), c.after) << utf8(c.before);
-    EXPECT_EQ(stored(keys::kWaveFilePath2), c.after) << utf8(c.before);
-    EXPECT_EQ(store.log.size(), c.before == c.after ? 0u : 2u) << utf8(c.before);
-    // A second run changes nothing.
+    EXPECT_EQ(stored(keys::kWaveFilePath1), after);
+    EXPECT_EQ(stored(keys::kWaveFilePath2), after);
+    EXPECT_EQ(store.log.size(), before == after ? 0u : 2u);
     store.log.clear();
     EXPECT_TRUE(fix());
-    EXPECT_TRUE(store.log.empty()) << utf8(c.before);
+    EXPECT_TRUE(store.log.empty()) << "a second run changes nothing";
   }
 }
 
@@ -61,10 +56,10 @@ TEST_F(WavmendRepair, AStoreFailureIsNamedAndEndsTheProgram) {
   EXPECT_FALSE(fix());
   EXPECT_EQ(stored(keys::kWaveFilePath1), u"\"a.wav\"") << "what was written stays written";
   ASSERT_EQ(prompt.shown.size(), 1u);
-  EXPECT_TRUE(contains(prompt.shown[0].text, u"1000")) << utf8(prompt.shown[0].text);
-  EXPECT_TRUE(contains(prompt.shown[0].text, u"書けません")) << utf8(prompt.shown[0].text);
-  EXPECT_EQ(prompt.shown[0].flags & 0xF0u, mb::kIconError);
-  EXPECT_NE(prompt.shown[0].title, u"Fixed!");
+  const fake::ShownBox& box = prompt.shown[0];
+  EXPECT_TRUE(contains(box.text, u"1000") && contains(box.text, u"書けません")) << utf8(box.text);
+  EXPECT_EQ(box.flags & 0xF0u, mb::kIconError);
+  EXPECT_NE(box.title, u"Fixed!");
 
   store.failKey.clear();
   store.inner.failReads = true;
