@@ -1,0 +1,235 @@
+// Forms built from control tables, and the program's own tables, against
+// real windows and fonts (under Wine by ctest).
+#include <windows.h>
+#include <imm.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "base/text.h"
+#include "dialogs/dialogs_win32.h"
+#include "main/main_window_win32.h"
+#include "platform/fake/fake_prompt.h"
+#include "platform/win32/view_win32.h"
+#include "platform/win32/wide_win32.h"
+
+namespace tavo::win32 {
+namespace {
+
+using K = ControlKind;
+
+constexpr ControlSpec kDialog[] = {
+    {K::Frame, 100, u"枠", 120, 120, 3000, 1400},
+    {K::Option, 101, u"一(&1)", 180, 300, 1500, 312, 0, cf::kTabStop},
+    {K::Option, 102, u"二(&2)", 180, 660, 1500, 312, 0, cf::kTabStop},
+    {K::Label, 103, u"ラベル", 120, 1600, 1500, 300},
+    {K::Text, 104, u"12", 1700, 1600, 1200, 312, kNoParent, cf::kTabStop | cf::kImeOff, 5},
+    {K::List, 105, u"", 120, 2000, 2800, 900, kNoParent, cf::kTabStop},
+    {K::Check, 106, u"太字(&B)", 120, 3000, 1500, 312, kNoParent, cf::kTabStop | cf::kBold},
+    {K::Button, 110, u"OK", 3300, 240, 1152, 492, kNoParent, cf::kTabStop | cf::kDefault},
+    {K::Button, 111, u"Cancel", 3300, 780, 1152, 492, kNoParent, cf::kTabStop | cf::kCancel},
+    {K::Button, 112, u"Off", 3300, 1320, 1152, 492, kNoParent, cf::kTabStop | cf::kDisabled},
+};
+
+// A form that records what reaches it.
+class ProbeForm : public Form {
+ public:
+  bool make(HWND owner = nullptr) {
+    return create(GetModuleHandleW(nullptr),
+                  {.className = L"TavoViewTestForm", .caption = u"試験", .clientWidthTwips = 4600,
+                   .clientHeightTwips = 3500, .controls = kDialog},
+                  owner);
+  }
+  std::vector<int> clicks;
+  std::function<void()> onApp;
+
+ protected:
+  bool onKeyDown(unsigned vk, int) override { return vk == VK_F1; }
+  void onCommand(int id, int code) override {
+    if (code == BN_CLICKED) clicks.push_back(id);
+    if (id == 111 && modal()) endModal(2);
+  }
+  std::optional<LRESULT> onMessage(UINT m, WPARAM, LPARAM) override {
+    if (m != WM_APP || !onApp) return std::nullopt;
+    onApp();
+    return 0;
+  }
+};
+
+void changeDpi(HWND w, int dpi) {
+  RECT suggested{};
+  GetWindowRect(w, &suggested);
+  SendMessageW(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+TEST(ViewForm, ControlsAndFontsFollowTheTableAtTwoDpis) {
+  ProbeForm form;
+  ASSERT_TRUE(form.make()) << "no window: under Wine the tests need an X display (DISPLAY)";
+  EXPECT_EQ(SendMessageW(form.control(104), EM_GETLIMITTEXT, 0, 0), 5);
+  EXPECT_EQ(ImmGetContext(form.control(104)), nullptr);
+  EXPECT_EQ(form.text(104), u"12");
+  for (int changeTo : {0, 144}) {  // as made, then after a change
+    if (changeTo) changeDpi(form.hwnd(), changeTo);
+    const int dpi = form.dpi().y;
+    EXPECT_EQ(form.dpi().x, dpi);
+    if (changeTo) EXPECT_EQ(dpi, changeTo);
+    const auto px = [&](const TwipsRect& t) {
+      return std::vector<LONG>{twipsToPixels(t.left, dpi), twipsToPixels(t.top, dpi), twipsToPixels(t.right, dpi),
+                               twipsToPixels(t.bottom, dpi)};
+    };
+    for (std::size_t i = 0; i < std::size(kDialog); ++i) {
+      RECT r{};
+      GetWindowRect(form.control(kDialog[i].id), &r);
+      MapWindowPoints(nullptr, form.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+      EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), px(controlRectTwips(kDialog, i)))
+          << "row " << i << " at " << dpi;
+    }
+    RECT client{};
+    GetClientRect(form.hwnd(), &client);
+    EXPECT_EQ((std::vector<LONG>{0, 0, client.right, client.bottom}), px({0, 0, 4600, 3500}));
+    for (auto [id, weight] : {std::pair{101, FW_NORMAL}, std::pair{106, FW_BOLD}}) {
+      LOGFONTW lf{};
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form.control(id), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+      EXPECT_EQ((std::vector<LONG>{lf.lfHeight, lf.lfWeight, lf.lfCharSet}),
+                (std::vector<LONG>{fontHeightPixels(9.6, dpi), weight, SHIFTJIS_CHARSET}));
+    }
+  }
+}
+
+TEST(ViewForm, OptionsExcludeEachOtherAndTheChosenOneIsTheTabStop) {
+  ProbeForm form;
+  ASSERT_TRUE(form.make());
+  for (int id : {106, 101, 102}) form.setChecked(id, true);
+  // A check box after the run is not part of it.
+  EXPECT_EQ((std::vector<bool>{form.checked(101), form.checked(102), form.checked(106)}),
+            (std::vector<bool>{false, true, true}));
+  std::vector<int> order;  // labels, frames and disabled buttons are skipped
+  HWND at = form.control(110);
+  do {
+    order.push_back(GetDlgCtrlID(at));
+    at = GetNextDlgTabItem(form.hwnd(), at, FALSE);
+  } while (at && at != form.control(110) && order.size() < 20);
+  EXPECT_EQ(order, (std::vector<int>{110, 111, 102, 104, 105, 106}));
+}
+
+// A form whose window is gone gets no keys; one that goes first takes its window along.
+TEST(ViewForm, KeysReachOnlyTheLivingFormOfTheirWindow) {
+  const auto pressF1 = [](HWND target) {
+    MSG msg{target, WM_KEYDOWN, VK_F1};
+    return Form::preTranslate(msg);
+  };
+  auto a = std::make_unique<ProbeForm>();
+  ASSERT_TRUE(a->make());
+  EXPECT_TRUE(pressF1(a->control(104)));
+  EXPECT_FALSE(pressF1(GetDesktopWindow()));
+  HWND gone = a->hwnd();
+  a->destroy();
+  EXPECT_FALSE(pressF1(gone));
+  ASSERT_TRUE(a->make());
+  gone = a->hwnd();
+  a.reset();
+  EXPECT_FALSE(IsWindow(gone));
+  EXPECT_FALSE(pressF1(gone));
+}
+
+TEST(ViewModal, OwnerDisabledUntilTheEndCloseBoxAsCancelQuitHandedOn) {
+  ProbeForm owner, dialog;
+  ASSERT_TRUE(owner.make());
+  ASSERT_TRUE(dialog.make(owner.hwnd()));
+  bool ownerEnabledInside = true;
+  dialog.onApp = [&] {
+    ownerEnabledInside = IsWindowEnabled(owner.hwnd()) != FALSE;
+    dialog.endModal(42);
+  };
+  PostMessageW(dialog.hwnd(), WM_APP, 0, 0);
+  EXPECT_EQ(dialog.runModal(owner.hwnd()), 42);
+  EXPECT_FALSE(ownerEnabledInside);
+  EXPECT_TRUE(IsWindowEnabled(owner.hwnd()));
+  EXPECT_EQ(dialog.hwnd(), nullptr);  // discarded when it closes
+
+  ASSERT_TRUE(dialog.make());
+  PostMessageW(dialog.hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(dialog.runModal(nullptr), 2);
+  EXPECT_EQ(dialog.clicks, (std::vector<int>{111}));
+
+  ASSERT_TRUE(dialog.make());
+  PostQuitMessage(5);
+  dialog.runModal(nullptr);
+  EXPECT_EQ(dialog.hwnd(), nullptr);
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the main loop still sees it
+  EXPECT_EQ(msg.wParam, 5u);
+}
+
+TEST(ProgramTables, EveryControlFitsNothingOverlapsAccessKeysAreUnique) {
+  const auto inside = [](const TwipsRect& in, const TwipsRect& out) {
+    return in.left >= out.left && in.top >= out.top && in.right <= out.right && in.bottom <= out.bottom;
+  };
+  struct Table {
+    std::span<const ControlSpec> controls;
+    int width, height;
+    bool uniqueKeys;  // the main window has two "&A" of its own
+  };
+  for (const Table& t : {Table{detailsControls(), kDetailsClientWidthTwips, kDetailsClientHeightTwips, true},
+                         Table{rosterControls(), kRosterClientWidthTwips, kRosterClientHeightTwips, true},
+                         Table{mainControls(), kMainClientWidthTwips, kMainClientHeightTwips, false}}) {
+    std::u16string keys;
+    for (std::size_t i = 0; i < t.controls.size(); ++i) {
+      const ControlSpec& c = t.controls[i];
+      const std::string name = utf8(c.caption) + " #" + std::to_string(c.id);
+      const TwipsRect r = controlRectTwips(t.controls, i);
+      EXPECT_TRUE(inside(r, {0, 0, t.width, t.height})) << name;
+      if (c.parent != kNoParent) EXPECT_TRUE(inside(r, controlRectTwips(t.controls, std::size_t(c.parent)))) << name;
+      for (std::size_t j = 0; j < i; ++j) {
+        const TwipsRect o = controlRectTwips(t.controls, j);
+        const bool overlap = r.left < o.right && o.left < r.right && r.top < o.bottom && o.top < r.bottom;
+        EXPECT_FALSE(overlap && c.kind != K::Frame && t.controls[j].kind != K::Frame) << name << " covers #" << t.controls[j].id;
+      }
+      const auto amp = c.caption.find(u'&');
+      if (amp == std::u16string_view::npos || !t.uniqueKeys) continue;
+      EXPECT_EQ(keys.find(c.caption[amp + 1]), std::u16string::npos) << name;
+      keys.push_back(c.caption[amp + 1]);
+    }
+  }
+}
+
+TEST(MainForm, ParkedAndEveryCaptionFitsItsControlAtTwoDpis) {
+  fake::FakePrompt prompt;
+  Boxes boxes(prompt);
+  Reporter reporter(boxes, Version{1, 63, 2485});
+  MainWindowView view(reporter);
+  ASSERT_TRUE(view.create(GetModuleHandleW(nullptr)));
+  view.park();  // off the screen while it starts minimised
+  RECT parked{};
+  GetWindowRect(view.hwnd(), &parked);
+  EXPECT_EQ(parked.right, 0);
+  for (int dpi : {96, 144}) {
+    changeDpi(view.hwnd(), dpi);
+    WindowDc dc = windowDc(view.hwnd());
+    for (const ControlSpec& c : mainControls()) {
+      std::wstring text = wide(c.caption);
+      std::erase(text, L'&');
+      HGDIOBJ old = SelectObject(dc.get(), reinterpret_cast<HFONT>(SendMessageW(view.control(c.id), WM_GETFONT, 0, 0)));
+      SIZE size{};
+      GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+      SelectObject(dc.get(), old);
+      RECT r{};
+      GetClientRect(view.control(c.id), &r);
+      // Room beside the text: the box or circle of options and check boxes, the edges of buttons and frames.
+      const int margin = c.kind == K::Button ? 6 : c.kind == K::Frame ? 16 : GetSystemMetrics(SM_CXMENUCHECK) + 6;
+      EXPECT_LE(size.cx + margin * dpi / 96, r.right) << "control " << c.id << " at " << dpi << " dpi";
+      if (c.kind != K::Frame) EXPECT_LE(size.cy, r.bottom) << "control " << c.id << " at " << dpi;
+    }
+  }
+  view.destroy();
+  MSG msg;  // the quit request the view posts as it closes is not the next test's
+  while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
+}  // namespace
+}  // namespace tavo::win32

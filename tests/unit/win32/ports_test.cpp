@@ -1,0 +1,200 @@
+// The Win32 ports against real windows, the registry and the loader (under
+// Wine by ctest).
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "base/error.h"
+#include "base/text.h"
+#include "platform/win32/desktop_win32.h"
+#include "platform/win32/handle_win32.h"
+#include "platform/win32/ports_win32.h"
+#include "platform/win32/registry_store_win32.h"
+#include "platform/win32/system_resources_win32.h"
+#include "platform/win32/wide_win32.h"
+
+namespace tavo::win32 {
+namespace {
+
+using namespace std::string_literals;
+
+WindowHandle handle(HWND w) { return reinterpret_cast<WindowHandle>(w); }
+
+TEST(Win32Desktop, TitlesRoundTripClassesAndMarksAreFoundVanishedWindowsReadAsNothing) {
+  Win32Desktop desktop;
+  const std::wstring longest(254, L'c');  // the longest class name
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = longest.c_str();
+  wc.hInstance = GetModuleHandleW(nullptr);
+  RegisterClassW(&wc);
+  HWND window = CreateWindowExW(0, longest.c_str(), L"", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+  ASSERT_TRUE(window) << "no window: under Wine the tests need an X display (DISPLAY)";
+  std::u16string into;  // one storage for every read, as the cycle keeps it
+  for (const std::u16string& title : {u"無題 - メモ帳"s, u""s, std::u16string(255, u'x'),  // the first buffer, full
+                                      std::u16string(5000, u'あ'), u"short after a long one"s}) {
+    desktop.setWindowTitle(handle(window), title);
+    ASSERT_TRUE(desktop.readWindowTitle(handle(window), into));
+    EXPECT_EQ(into, title) << "length " << title.size();
+  }
+  EXPECT_EQ(desktop.className(handle(window)), fromWide(longest));
+  EXPECT_EQ(desktop.findMarkedWindow(fromWide(longest), u"Tavo.Test"), 0u);
+  SetPropW(window, L"Tavo.Test", reinterpret_cast<HANDLE>(1));
+  EXPECT_EQ(desktop.findMarkedWindow(fromWide(longest), u"Tavo.Test"), handle(window));
+  EXPECT_EQ(desktop.findMarkedWindow(u"TavoDesktopTest", u"Tavo.Test"), 0u);
+  RemovePropW(window, L"Tavo.Test");
+  DestroyWindow(window);
+  for (WindowHandle w : {handle(window), WindowHandle{0}}) {
+    into = u"stale";
+    EXPECT_FALSE(desktop.readWindowTitle(w, into));
+    EXPECT_EQ(into, u"");
+    EXPECT_EQ(desktop.className(w), u"");
+    EXPECT_FALSE(desktop.windowRect(w).has_value());
+    desktop.setWindowTitle(w, u"ignored");  // no effect, no crash
+    desktop.flashWindow(w);
+    desktop.setWindowPos(w, swp::kNoTopmost, 1, 2, swp::kNoSize);
+  }
+}
+
+TEST(Win32Pump, DispatchesPendingAndKeepsTheQuitRequest) {
+  static int seen = 0;
+  HWND sink = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  SetWindowLongPtrW(sink, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    seen += m == WM_APP + 7;
+    return DefWindowProcW(w, m, wp, lp);
+  }));
+  PostMessageW(sink, WM_APP + 7, 0, 0);
+  PostMessageW(sink, WM_APP + 7, 0, 0);
+  PostQuitMessage(7);
+  Win32Pump().yield();
+  EXPECT_EQ(seen, 2);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+  DestroyWindow(sink);
+}
+
+// The clock keeps the zone's offset for a minute; the test command runs this
+// away from UTC, where a wrong offset shows.
+TEST(Win32Clock, ReadsTheLocalTime) {
+  Win32Clock clock;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    SYSTEMTIME before{}, after{};
+    GetLocalTime(&before);
+    const DateTime first = clock.now(), kept = clock.now();
+    GetLocalTime(&after);
+    if (before.wSecond != after.wSecond) continue;  // a second turned over meanwhile
+    const DateTime expected{before.wYear, before.wMonth, before.wDay, before.wHour, before.wMinute, before.wSecond};
+    EXPECT_EQ(first, expected);
+    EXPECT_EQ(kept, expected);
+    return;
+  }
+  FAIL() << "the local time never held still for a reading";
+}
+
+int failureOf(auto&& call) {
+  try {
+    call();
+  } catch (const Error& e) {
+    return e.number;
+  }
+  return 0;
+}
+
+TEST(Win32SystemResources, NoLibraryOrNoEntryPointFailsOnEveryCall) {
+  Win32SystemResources system, nowhere(u"C:\\tavo-no-such-directory");
+  for (Win32SystemResources* r : {&system, &nowhere, &system})
+    EXPECT_EQ(failureOf([&] { r->freeResources(0); }), err::kFileNotFound);
+  // Any module without the export will do: this test program itself.
+  wchar_t self[MAX_PATH], temp[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring directory = std::wstring(temp) + L"tavo-rsrc32-test", library = directory + L"\\rsrc32.dll";
+  CreateDirectoryW(directory.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(self, library.c_str(), FALSE));
+  {
+    Win32SystemResources resources(fromWide(directory));
+    for (int call = 0; call < 2; ++call) EXPECT_EQ(failureOf([&] { resources.freeResources(0); }), err::kDllEntryPoint);
+  }
+  EXPECT_TRUE(DeleteFileW(library.c_str())) << "the library is still loaded";
+  RemoveDirectoryW(directory.c_str());
+}
+
+// A scratch branch per process, removed before and after each test.
+class RegistryStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, wide(root_).c_str()); }
+  void TearDown() override { SetUp(); }
+
+  const std::u16string root_ = u"Software\\Tavo unit tests\\" + decimal(GetCurrentProcessId());
+  RegistryStore store_{root_};
+};
+
+TEST_F(RegistryStoreTest, ValuesRoundTripCaseInsensitivelyAndEraseOneByOne) {
+  EXPECT_EQ(store_.read(u"App", u"Main", u"Alarm"), std::nullopt);  // no branch at all yet
+  for (const std::u16string& value : {u"1"s, u""s, std::u16string(100000, u'w'), u"\U0001F319 時間だよ"s,
+                                      u"a\0b"s, u"trailing\0"s}) {
+    store_.write(u"App", u"Main", u"Alarm", value);
+    EXPECT_EQ(store_.read(u"app", u"MAIN", u"alarm"), value) << utf8(value.substr(0, 40));
+  }
+  store_.write(u"App", u"Main", u"Other", u"0");
+  store_.erase(u"aPP", u"mAIN", u"aLARM");
+  EXPECT_EQ(store_.read(u"App", u"Main", u"Alarm"), std::nullopt);
+  EXPECT_EQ(store_.read(u"App", u"Main", u"Other"), u"0");
+  store_.erase(u"App", u"Main", u"Alarm");  // already gone, or never there: no error
+  store_.erase(u"NoSuchApp", u"Main", u"Alarm");
+}
+
+TEST_F(RegistryStoreTest, ValuesLeftInOtherFormsByOtherPrograms) {
+  const DWORD one = 1, big = 0xFFFFFFFFu;
+  const std::uint64_t wide64 = 5000000000ull;
+  const wchar_t noNul[] = {L'2', L'5', L'0'}, expand[] = L"%WINDIR%\\a.wav", multi[] = L"a\0b\0";
+  struct Case {
+    DWORD type;
+    const void* data;
+    DWORD bytes;
+    std::optional<std::u16string> read;
+  } cases[] = {
+      {REG_DWORD, &one, sizeof one, u"1"},
+      {REG_DWORD, &big, sizeof big, u"4294967295"},
+      {REG_QWORD, &wide64, sizeof wide64, u"5000000000"},
+      {REG_SZ, noNul, sizeof noNul, u"250"},
+      {REG_SZ, "1\0" "2", 3, u"1"},  // a stray half character is dropped
+      {REG_SZ, nullptr, 0, u""},
+      {REG_EXPAND_SZ, expand, sizeof expand, u"%WINDIR%\\a.wav"},
+      {REG_MULTI_SZ, multi, sizeof multi, std::nullopt},
+      {REG_BINARY, &one, sizeof one, std::nullopt},
+  };
+  const auto path = wide(root_ + u"\\App\\Main");
+  for (const Case& c : cases) {
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), L"Key", c.type, c.data, c.bytes), ERROR_SUCCESS);
+    EXPECT_EQ(store_.read(u"App", u"Main", u"Key"), c.read) << "type " << c.type << ", " << c.bytes << " bytes";
+  }
+  store_.write(u"App", u"Main", u"Key", u"0");  // a save replaces a foreign value with text
+  EXPECT_EQ(store_.read(u"App", u"Main", u"Key"), u"0");
+}
+
+// A lasting key cannot live under a volatile one: the store's own key creation fails.
+TEST_F(RegistryStoreTest, FailuresRaiseAStoreErrorNamingTheWindowsError) {
+  KeyHandle volatileKey;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, wide(root_ + u"\\Volatile").c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, volatileKey.out(), nullptr),
+            ERROR_SUCCESS);
+  RegistryStore store(root_ + u"\\Volatile");
+  try {
+    store.write(u"App", u"Main", u"Alarm", u"1");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number, err::kStore);
+    EXPECT_TRUE(contains(e.description, u"Volatile\\App\\Main")) << utf8(e.description);
+    EXPECT_TRUE(contains(e.description, u"(" + decimal(ERROR_CHILD_MUST_BE_VOLATILE) + u")")) << utf8(e.description);
+  }
+  EXPECT_EQ(store.read(u"App", u"Main", u"Alarm"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tavo::win32
