@@ -23,7 +23,7 @@ constexpr int kShowFrame = 0, kEtcFrame = 7;  // rows of the two frames
 constexpr unsigned kTab = cf::kTabStop;
 constexpr unsigned kNumberBox = cf::kTabStop | cf::kImeOff;
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlSpec kDetailsControls[] = {
     {K::Frame, kFraShow, u"表示", 120, 120, 4932, 1032},
     {K::Check, kChkShow + 0, u"秒(&S)", 240, 240, 1092, 312, kShowFrame, kTab},
     {K::Check, kChkShow + 1, u"日付(&D)", 240, 600, 1092, 312, kShowFrame, kTab},
@@ -65,7 +65,7 @@ class DetailsView : public Form {
     form.caption = u"詳細";
     form.clientWidthTwips = kDetailsClientWidthTwips;
     form.clientHeightTwips = kDetailsClientHeightTwips;
-    form.controls = kControls;
+    form.controls = kDetailsControls;
     if (!Form::create(context_.instance, form, owner)) return false;
     makeTextFont();
     logic_.setWindow(reinterpret_cast<WindowHandle>(hwnd()), reinterpret_cast<std::uintptr_t>(context_.instance));
@@ -167,7 +167,7 @@ class DetailsView : public Form {
 
 }  // namespace
 
-std::span<const ControlSpec> detailsControls() { return kControls; }
+std::span<const ControlSpec> detailsControls() { return kDetailsControls; }
 
 void openDetailsDialog(const DialogContext& context) {
   Win32FileOpenDialog files;

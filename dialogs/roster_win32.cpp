@@ -22,7 +22,7 @@ constexpr UINT_PTR kFollowTimerId = 1;  // tmrWSet
 // Runs the resize step once the first display has happened.
 constexpr UINT kShownMessage = WM_APP + 1;
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlSpec kRosterControls[] = {
     // Its access key lands on the list, the next row.
     {K::Label, kLblWSet, u"名簿(&L)", 180, 120, 1032, 252},
     {K::List, kLstWSet, u"", 120, 420, 2712, 1392, kNoParent, cf::kTabStop},
@@ -43,7 +43,7 @@ class RosterView : public Form, public RosterWindow {
     form.clientWidthTwips = kRosterClientWidthTwips;
     form.clientHeightTwips = kRosterClientHeightTwips;
     form.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    form.controls = kControls;
+    form.controls = kRosterControls;
     // Not owned by the main window: minimised while following, the dialog
     // keeps a taskbar button of its own instead of vanishing with its owner.
     return Form::create(context_.instance, form, nullptr);
@@ -145,7 +145,7 @@ class RosterView : public Form, public RosterWindow {
 
 }  // namespace
 
-std::span<const ControlSpec> rosterControls() { return kControls; }
+std::span<const ControlSpec> rosterControls() { return kRosterControls; }
 
 void openRosterDialog(const DialogContext& context) {
   RosterView view(context);

@@ -15,7 +15,7 @@ using namespace main_id;
 
 constexpr int kFrame0 = 0, kFrame1 = 4;  // rows of the two frames
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlSpec kMainControls[] = {
     {K::Frame, kFraInterval, u"アクティブウィンドウ検出精度", 120, 120, 3432, 1455},
     {K::Option, kOptInterval + 0, u"Hi    - CPU負担大(&H)", 180, 300, 2532, 312, kFrame0, cf::kTabStop},
     {K::Option, kOptInterval + 1, u"Middle(&M)", 180, 660, 1512, 312, kFrame0, cf::kTabStop},
@@ -40,7 +40,7 @@ double toTwips(int pixels, int dpi) { return dpi > 0 ? pixels * static_cast<doub
 
 }  // namespace
 
-std::span<const ControlSpec> mainControls() { return kControls; }
+std::span<const ControlSpec> mainControls() { return kMainControls; }
 
 bool MainWindowView::create(HINSTANCE instance) {
   static const std::wstring className = wide(kMainWindowClass);
@@ -51,7 +51,7 @@ bool MainWindowView::create(HINSTANCE instance) {
   spec.clientWidthTwips = kMainClientWidthTwips;
   spec.clientHeightTwips = kMainClientHeightTwips;
   spec.style = kMainStyle;
-  spec.controls = kControls;
+  spec.controls = kMainControls;
   if (!Form::create(instance, spec)) return false;
   SetPropW(hwnd(), wide(kMainWindowMark).c_str(), reinterpret_cast<HANDLE>(1));
   return true;
