@@ -52,7 +52,7 @@ class Dialogs(ScenarioCase):
         self.assertEqual([self.stored(f"WindowList{i}") for i in range(4)], ["KeptB", "KeptA", "ProbeDisliked", None])
         self.bring(other)
         self.assert_clock(other, "ほかの窓")
-        self.probe.call("forget", disliked)
+        self.probe.drain(disliked)
         self.bring(disliked)
         self.assert_own_title(other, "ほかの窓")
         time.sleep(1)

@@ -42,7 +42,7 @@ class Hostile(ScenarioCase):
         for section, key in KEYS:
             self.probe.call("regdel", section, key)
         for (section, key), v in keys.items():
-            self.probe.reg_set_units(section, key, v)
+            self.probe.reg_set(section, key, v)
         before = self.dump()
         self.boxes.shown = []
         h, other = self.window(f"{TARGET} {name}"), self.window(f"{OTHER} {name}")
@@ -71,7 +71,7 @@ class Hostile(ScenarioCase):
                                    "the clock in the second")
         if name == "pattern with a NUL":
             self.assertEqual(clocked, compose("時計\x01\t\r\n\x1b\x7f", f"{OTHER} {name}"))
-        self.probe.call("forget", other)
+        self.probe.drain(other)
         time.sleep(2)
         self.assertLessEqual(len(self.probe.received(other)), 1, "the title is rewritten on every tick")
         self.bring(h)
@@ -98,7 +98,7 @@ class Hostile(ScenarioCase):
                 self.row(name, value, apart, must)
 
         # Wavmend quotes the long paths once and touches nothing else.
-        self.probe.reg_set_units("Main", "WaveFilePath2", LONG)
+        self.probe.reg_set("Main", "WaveFilePath2", LONG)
         proc = self.s.spawn(WAVMEND_EXE)
         h = wait_until(lambda: self.probe.find("TavoWavmend", ""), 20, 0.1, "Wavmend's window")
         before = self.dump()

@@ -9,8 +9,10 @@ SCREEN = (1024, 700)  # the rig's virtual desktop
 ABOUT_ID, EXIT_ID = 122, 123  # cmdMain(2), cmdMain(3)
 # Values that differ from the defaults, so a start that wrote defaults back would show.
 STORED = {"Main": {"AlarmTime": "06:18", "TimeFuruCount": "3", "AlarmMessage": "起きて",
-                   "CheckInterval": "100", "XXFormat": "%h%", "Version": "0.01.0001", "WindowList0": "Nothing"},
+                   "CheckInterval": "100", "XXFormat": "%h%", "Version": "0.01.0001", "WindowList0": "Nothing",
+                   "ClockRight": "1", "EqualSeparate": "0"},  # the clock on the right after a single blank
           "Plug in": {"Hideout": "2", "TavoCt": "1"}}  # only exactly 1 counts
+PLACED = {"right": 1, "equal": 0}
 
 
 class MainWindow(ScenarioCase):
@@ -38,7 +40,7 @@ class MainWindow(ScenarioCase):
         self.s.screenshot("main_window")
         self.assertIsNone(self.s.tavo.poll(), "the first one goes on")
         self.assertEqual(self.dump(), before)
-        self.wait_title(main, lambda t: t.endswith(" = Tavo"), what="the clock on the main window")
+        self.assert_clock(main, "Tavo", **PLACED)
 
         self.probe.call("press", main, f"#{ABOUT_ID}")
         self.assertTrue(self.boxes.answer("Tavo のバージョン情報").startswith(f"Tavo {build_version()}C\r\n"))
@@ -53,7 +55,7 @@ class MainWindow(ScenarioCase):
         self.probe.call("press", main, "OK")
         self.hidden(main)
         wait_until(lambda: self.stored("CheckInterval") == "250", 5, 0.1, "250 stored")
-        self.assertEqual([self.stored("UserTaste"), self.stored("ClockRight")], ["0", "0"])
+        self.assertEqual([self.stored("UserTaste"), self.stored("ClockRight")], ["0", "1"])
         # Cancel brings them back.
         self.show_main()
         self.keys("alt+l", "alt+n")
@@ -62,7 +64,7 @@ class MainWindow(ScenarioCase):
         self.assertEqual([self.stored("UserTaste"), self.stored("CheckInterval")], ["0", "250"])
         # The common style shows month and day at the next change.
         self.bring(a)
-        self.assert_clock(a, "甲")
+        self.assert_clock(a, "甲", **PLACED)
         self.show_main()
         self.keys("alt+l", "alt+n")
         self.keys("Return")
@@ -70,7 +72,7 @@ class MainWindow(ScenarioCase):
         wait_until(lambda: self.stored("UserTaste") == "1", 5, 0.1, "UserTaste stored")
         self.assertEqual(self.stored("CheckInterval"), "1000")
         self.bring(b)
-        self.assert_clock(b, "乙", clocks_around_now(common_clock))
+        self.assert_clock(b, "乙", clocks_around_now(common_clock), **PLACED)
 
         # Exit ends Tavo, gives the title back and stores its place and version.
         self.show_main()
