@@ -101,21 +101,3 @@ class Clock(ScenarioCase):
         time.sleep(8 * TICK)
         self.assertEqual(self.probe.received(h), [compose("月齢15[○] 0:31 12:31 %", "拡張書式")], "one write a minute")
         self.s.stop_tavo()
-
-        for pattern, report, clock in [
-            ("abc%h", None, "XXErr"),  # no closing "%": no report
-            ("%kkxh:nn%", "場所:KTime-XXModule", "3:10"),  # the limit hour is no digit
-        ]:
-            with self.subTest(pattern=pattern):
-                self.store(XXFormat=pattern)
-                self.s.start_tavo(fake_time="2026-01-18 03:10:00")
-                h = self.window(f"壊れた書式 {pattern}")
-                self.bring(h)
-                if report:
-                    self.boxes.wait("エラー - Tavo", 5)
-                    self.s.screenshot("error_report")
-                    text = self.boxes.answer("エラー - Tavo")
-                    self.assertIn("エラー番号:13\r\n", text)
-                    self.assertIn(report, text)
-                self.assert_clock(h, f"壊れた書式 {pattern}", clock)
-                self.s.stop_tavo()
