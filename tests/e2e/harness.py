@@ -403,7 +403,7 @@ class Scenario:  # its own prefix, desktop, probe and, when asked, Tavo
 
 
 class Boxes:
-    """Message boxes by title (which the clock may prefix), answered and kept in order."""
+    """Message boxes by title (the clock may be on either side), answered and kept in order."""
 
     def __init__(self, probe):
         self.probe = probe
@@ -411,7 +411,7 @@ class Boxes:
 
     def find(self, title):
         return next((h for h, cls, t in self.probe.windows()
-                     if cls == "#32770" and (t == title or t.endswith(" " + title))), 0)
+                     if cls == "#32770" and (t == title or t.endswith(" " + title) or t.startswith(title + " "))), 0)
 
     def text(self, h):
         return max((t for _, cls, t, _ in self.probe.children(h) if cls.lower() == "static"), key=len, default="")
@@ -420,7 +420,7 @@ class Boxes:
         return wait_until(lambda: (lambda h: h if h and self.text(h) else 0)(self.find(title)), timeout, 0.1,
                           f"a box titled {title!r}")
 
-    def answer(self, title, button="OK", timeout=10):  # returns its text
+    def answer(self, title, button=1, timeout=10):  # IDOK by default; returns its text
         h = self.wait(title, timeout)
         text = self.text(h)
         self.shown.append((title, text))
@@ -431,7 +431,7 @@ class Boxes:
     def poll(self, titles=(REPORT, ALARM)):  # OK to each in sight; True when there was one
         found = [t for t in titles if (h := self.find(t)) and self.text(h)]
         for t in found:
-            self.answer(t, "#1")
+            self.answer(t)
         return bool(found)
 
     def until(self, check, timeout, what):  # answering boxes meanwhile

@@ -94,7 +94,7 @@ class LongRun(ScenarioCase):
                 self.first, self.end = now, now + datetime.timedelta(hours=HOURS)
             if box := self.boxes.find("Alarm - Tavo"):
                 self.alarms.append(now)
-                self.probe.call("press", box, "OK")
+                self.probe.call("press", box, 1)  # IDOK
                 self.gone(box, "the alarm box to close")
                 # The box took the foreground; the window that shows the time gets it back.
                 self.bring(h)

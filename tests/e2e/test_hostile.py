@@ -59,8 +59,8 @@ class Hostile(ScenarioCase):
             self.assertEqual(self.s.tavo_command(), 0)  # a second start shows the main window
             # The roster has no Cancel: closing it stores nothing.
             for button, cls, close in [(ROSTER_ID, "TavoRoster", ["close"]),
-                                       (DETAILS_ID, "TavoDetails", ["press", f"#{DETAILS_CANCEL}"])]:
-                self.probe.call("press", self.s.main, f"#{button}")
+                                       (DETAILS_ID, "TavoDetails", ["press", DETAILS_CANCEL])]:
+                self.probe.call("press", self.s.main, button)
                 dialog = self.boxes.until(lambda: (lambda f: f[0] if f[1] == cls else 0)(self.probe.foreground()), 10,
                                           f"the {cls}")
                 self.probe.call(close[0], dialog, *close[1:])
@@ -106,11 +106,11 @@ class Hostile(ScenarioCase):
         h = wait_until(lambda: self.probe.find("TavoWavmend", ""), 20, 0.1, "Wavmend's window")
         before = self.dump()
         for run in range(2):
-            self.probe.call("press", h, "#100")  # 修正(&F)
-            self.boxes.answer("Fixed!", "#1", 15)
+            self.probe.call("press", h, 100)  # 修正(&F)
+            self.boxes.answer("Fixed!", timeout=15)
             after = self.dump()
             for key in ("WaveFilePath1", "WaveFilePath2"):
                 self.assertEqual(after.pop(("Main", key)), (1, f'"{LONG}"'), f"{key}, run {run}")
             self.assertEqual(after, {k: v for k, v in before.items() if not k[1].startswith("WaveFilePath")})
-        self.probe.call("press", h, "#101")  # 終了(&X)
+        self.probe.call("press", h, 101)  # 終了(&X)
         self.assertEqual(proc.wait(15), 0)

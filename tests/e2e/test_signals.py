@@ -108,7 +108,7 @@ class Signals(ScenarioCase):
             time.sleep(6 * TICK)
             self.assertEqual(len([w for w in self.probe.windows() if w[2] == ALARM]), 1)
             self.assertEqual(self.boxes.find(REPORT), 0)
-        self.boxes.answer(ALARM, "Cancel")
+        self.boxes.answer(ALARM, 2)  # IDCANCEL
         self.no_alarm_for(6 * TICK)
         self.s.set_fake_time("2026-03-14 18:33:00")
         self.no_alarm_for(8 * TICK)

@@ -269,29 +269,6 @@ Reply drain(const Fields& a) {
   return r;
 }
 
-// ---- message boxes ----------------------------------------------------------
-
-std::wstring withoutAccelerator(const std::wstring& s) {
-  std::wstring out;
-  for (std::size_t i = 0; i < s.size(); ++i) out += s[i] == L'&' && i + 1 < s.size() ? s[++i] : s[i];
-  return out;
-}
-
-Reply press(const Fields& a) {
-  HWND h = window(a[0]);
-  int id = a[1].size() > 1 && a[1][0] == L'#' ? std::stoi(a[1].substr(1)) : -1;
-  if (id < 0) {
-    for (HWND c : windowsBelow(h))
-      if (CompareStringOrdinal(classOf(c).c_str(), -1, L"Button", -1, TRUE) == CSTR_EQUAL &&
-          withoutAccelerator(titleOf(c)) == a[1])
-        id = GetDlgCtrlID(c);
-  }
-  if (id < 0) fail(L"no button " + a[1]);
-  if (!PostMessageW(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(h, id))))
-    failed(L"PostMessage");
-  return {};
-}
-
 // ---- settings in the registry -------------------------------------------------
 
 struct KeyCloser {
@@ -580,7 +557,13 @@ const Command kCommands[] = {
        }
        return r;
      }},
-    {L"press", L"H BUTTON", L"clicks H's button by its caption without & (or #id)", press},
+    {L"press", L"H ID", L"clicks H's button ID: posts H its WM_COMMAND", [](const Fields& a) -> Reply {
+       HWND h = window(a[0]);
+       const int id = std::stoi(a[1]);
+       if (!PostMessageW(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(h, id))))
+         failed(L"PostMessage");
+       return {};
+     }},
     {L"regset", L"SECTION KEY HEX",
      L"stores a settings value (HKCU\\Software\\VB and VBA Program Settings\\Tavo for Windows NT/95) as REG_SZ "
      L"given as UTF-16 units, four hex digits each",
