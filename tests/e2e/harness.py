@@ -125,18 +125,13 @@ def proc_status(pid, *keys):
 
 # ---- processes -------------------------------------------------------------
 
-class Display:
-    """A private Xvfb, which picks a free display number itself."""
+class Display:  # a private Xvfb, which picks a free display number itself
 
     def __init__(self):
-        read_fd, write_fd = os.pipe()
-        self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
-        os.close(write_fd)
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, start_new_session=True)
         # Xvfb writes the number and a newline at once when it is ready.
-        number = os.read(read_fd, 16).strip() if select.select([read_fd], [], [], 15)[0] else b""
-        os.close(read_fd)
+        number = self.proc.stdout.readline().strip() if select.select([self.proc.stdout], [], [], 15)[0] else b""
         if not number:
             self.stop()
             raise RigError("Xvfb did not start")
@@ -240,8 +235,12 @@ class Probe:  # the driver program, spoken to line by line
     def title(self, hwnd):
         return self.call("title", hwnd)[0]
 
+    def drain(self, hwnd):  # the texts others wrote to a probe window, and its moves, since the last drain
+        r = self.call("drain", hwnd)
+        return r[1:1 + int(r[0])], [tuple(map(int, m.split(","))) for m in r[1 + int(r[0]):]]
+
     def received(self, hwnd):
-        return self.call("received", hwnd)[1:]
+        return self.drain(hwnd)[0]
 
     def foreground(self):
         h, cls, title = self.call("foreground")
@@ -256,20 +255,21 @@ class Probe:  # the driver program, spoken to line by line
     def rect(self, hwnd, *child):
         return tuple(map(int, self.call("rect", hwnd, *child)))
 
-    def reg_set(self, section, key, value):
-        self.call("regset", section, key, value)
-
-    def reg_set_units(self, section, key, value):  # any text as REG_SZ, lone surrogates and NULs too
-        self.call("regsetw", section, key, value.encode("utf-16-be", "surrogatepass").hex().upper(), timeout=30)
+    def reg_set(self, section, key, value):  # any text as REG_SZ, lone surrogates and NULs too
+        self.call("regset", section, key, value.encode("utf-16-be", "surrogatepass").hex().upper(), timeout=30)
 
     def reg_dump(self, section):  # {name: (type, text)}
         r = self.call("regdump", section, timeout=30)
         return {r[i]: (int(r[i + 1]), bytes.fromhex(r[i + 2]).decode("utf-16-be", "surrogatepass"))
                 for i in range(0, len(r) - 2, 3)}
 
-    def windows(self):
-        r = self.call("windows")
-        return [(int(r[i]), r[i + 1], r[i + 2]) for i in range(0, len(r) - 2, 3)]
+    def windows(self, hidden=False):  # [(handle, class, title)] of the top-level windows
+        r = self.call("windows", timeout=30)
+        return [(int(r[i]), r[i + 1], r[i + 3]) for i in range(0, len(r) - 3, 4) if hidden or r[i + 2] == "1"]
+
+    def children(self, hwnd):  # [(id, class, text, style)]
+        r = self.call("children", hwnd)
+        return [(int(r[i]), r[i + 1], r[i + 2], int(r[i + 3], 16)) for i in range(0, len(r) - 3, 4)]
 
     def stop(self):
         try:
@@ -403,7 +403,7 @@ class Scenario:  # its own prefix, desktop, probe and, when asked, Tavo
 
 
 class Boxes:
-    """Message boxes by title (which the clock may prefix), answered and kept in order."""
+    """Message boxes by title (the clock may be on either side), answered and kept in order."""
 
     def __init__(self, probe):
         self.probe = probe
@@ -411,17 +411,16 @@ class Boxes:
 
     def find(self, title):
         return next((h for h, cls, t in self.probe.windows()
-                     if cls == "#32770" and (t == title or t.endswith(" " + title))), 0)
+                     if cls == "#32770" and (t == title or t.endswith(" " + title) or t.startswith(title + " "))), 0)
 
     def text(self, h):
-        c = self.probe.call("children", h)
-        return max((c[i + 2] for i in range(0, len(c) - 2, 3) if c[i + 1].lower() == "static"), key=len, default="")
+        return max((t for _, cls, t, _ in self.probe.children(h) if cls.lower() == "static"), key=len, default="")
 
     def wait(self, title, timeout=10):  # with its text: the box comes a moment before it
         return wait_until(lambda: (lambda h: h if h and self.text(h) else 0)(self.find(title)), timeout, 0.1,
                           f"a box titled {title!r}")
 
-    def answer(self, title, button="OK", timeout=10):  # returns its text
+    def answer(self, title, button=1, timeout=10):  # IDOK by default; returns its text
         h = self.wait(title, timeout)
         text = self.text(h)
         self.shown.append((title, text))
@@ -432,7 +431,7 @@ class Boxes:
     def poll(self, titles=(REPORT, ALARM)):  # OK to each in sight; True when there was one
         found = [t for t in titles if (h := self.find(t)) and self.text(h)]
         for t in found:
-            self.answer(t, "#1")
+            self.answer(t)
         return bool(found)
 
     def until(self, check, timeout, what):  # answering boxes meanwhile
@@ -478,8 +477,7 @@ class ScenarioCase(unittest.TestCase):  # every test in a scenario of its own
         return {(s, k): v for s in ("Main", "Plug in") for k, v in self.probe.reg_dump(s).items()}
 
     def stored(self, key, section="Main"):
-        r = self.probe.call("regget", section, key)
-        return r[1] if r[0] == "1" else None
+        return next((text for k, (_, text) in self.probe.reg_dump(section).items() if k.lower() == key.lower()), None)
 
     def keys(self, *keys, xdotool="key"):  # typed on the display into the window in front
         subprocess.run(["xdotool", xdotool, "--delay", "60", "--", *keys], env=dict(os.environ, DISPLAY=Run.display.name),

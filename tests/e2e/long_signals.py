@@ -13,7 +13,6 @@ hour, one alarm a day (answered OK), no growth after the first hour.
 
 import collections
 import datetime
-import json
 import os
 import re
 import time
@@ -41,40 +40,17 @@ CHIME = re.compile(r"SoundName=.*long\.wav")
 
 
 def parse_clock(title):  # "7:05:30,Mar,14 = ...", or None
-    m = CLOCK.match(title)
-    if not m:
-        return None
-    h, n, s, mon, d = m.groups()
-    return datetime.datetime(START.year, MONTHS.index(mon) + 1, int(d), int(h), int(n), int(s))
+    if m := CLOCK.match(title):
+        h, n, s, mon, d = m.groups()
+        return datetime.datetime(START.year, MONTHS.index(mon) + 1, int(d), int(h), int(n), int(s))
+    return None
 
 
-class Watch:  # what a run saw, stamped with simulated time
-    def __init__(self):
-        self.ticks, self.flashes, self.chimes, self.moves, self.alarms = [], [], [], [], []
-        self.rss = {}  # simulated hour -> samples (VmRSS kB, RssAnon kB, threads, open files)
-        self.now = None
-
-
-def events_near(events, start, end):
+def between(events, start, end):
     return [e for e in events if start <= e < end]
 
 
-def floor(samples):
-    return tuple(min(col) for col in zip(*samples))
-
-
 class LongRun(ScenarioCase):
-    log_offset = 0
-
-    def new_log_lines(self):
-        self.s.log.flush()
-        with open(self.s.dir / "wine.log", "rb") as f:
-            f.seek(self.log_offset)
-            data = f.read()
-        end = data.rfind(b"\n") + 1  # a line still being written waits for the next call
-        self.log_offset += end
-        return data[:end].decode("utf-8", "replace").splitlines()
-
     def test_hourly_signals_and_the_daily_alarm(self):
         write_wave(self.s.prefix / "drive_c" / "long.wav")
         self.store(CheckInterval="50", ShowSecond="1", TimePika="1", FlashLimit=str(FLASH_LIMIT), TimeFuru="1",
@@ -85,86 +61,52 @@ class LongRun(ScenarioCase):
         self.s.start_tavo(fake_time=f"@{START:%Y-%m-%d %H:%M:%S} x{SPEED}",
                           env={"WINEDEBUG": "-all,fixme+win,trace+winmm"})
         self.bring(h)
-        pid = tavo_pid(self.s.prefix)
-
-        w, first, end, real = self.watch(h, pid)
-        self.report(w, first, end, real, self.unseen_minutes(w, first))
-        self.check(w, first, end)
-
-    def take_events(self, w, h):
-        r = self.probe.call("drain", h)
-        n = int(r[0])
-        for t in filter(None, map(parse_clock, r[1:1 + n])):
-            w.ticks.append(t)
-            w.now = t
-        if w.now is None:
-            return
-        w.moves += [w.now] * len(r[1 + n:])
-        for line in self.new_log_lines():
-            if FLASH in line:
-                w.flashes.append(w.now)
-            elif CHIME.search(line):
-                w.chimes.append(w.now)
-
-    def answer_alarm(self, w, h):
-        if not (box := self.boxes.find("Alarm - Tavo")):
-            return
-        w.alarms.append(w.now)
-        self.probe.call("press", box, "OK")
-        self.gone(box, "the alarm box to close")
-        # The box took the foreground; the window that shows the time gets it back.
-        self.bring(h)
+        self.watch(h, tavo_pid(self.s.prefix))
+        self.check()
 
     def watch(self, h, pid):
-        w = Watch()
-        first = end = None
+        self.ticks, self.flashes, self.chimes, self.moves, self.alarms = [], [], [], [], []
+        self.rss = {}  # simulated hour -> samples (VmRSS kB, RssAnon kB, threads, open files)
+        now = self.first = None
+        log = open(self.s.dir / "wine.log", "rb")
         real_start = time.monotonic()
         # Generous: the run itself plus slack for a slow machine.
         real_deadline = real_start + HOURS * 3600 / SPEED * 2 + 60
-        while first is None or w.now < end:
+        while self.first is None or now < self.end:
             if time.monotonic() > real_deadline:
-                raise AssertionError(f"the run did not reach its end in time; last seen {w.now}")
-            self.take_events(w, h)
-            if w.now is None:
+                raise AssertionError(f"the run did not reach its end in time; last seen {now}")
+            texts, moves = self.probe.drain(h)
+            for t in filter(None, map(parse_clock, texts)):
+                self.ticks.append(now := t)
+            if now is None:
                 time.sleep(0.05)
                 continue
-            if first is None:
-                first, end = w.now, w.now + datetime.timedelta(hours=HOURS)
-            self.answer_alarm(w, h)
+            self.moves += [now] * len(moves)
+            self.s.log.flush()
+            data = log.read()
+            log.seek(data.rfind(b"\n") + 1 - len(data), 1)  # a line still being written waits for the next look
+            for line in data[:data.rfind(b"\n") + 1].decode("utf-8", "replace").splitlines():
+                if FLASH in line:
+                    self.flashes.append(now)
+                elif CHIME.search(line):
+                    self.chimes.append(now)
+            if self.first is None:
+                self.first, self.end = now, now + datetime.timedelta(hours=HOURS)
+            if box := self.boxes.find("Alarm - Tavo"):
+                self.alarms.append(now)
+                self.probe.call("press", box, 1)  # IDOK
+                self.gone(box, "the alarm box to close")
+                # The box took the foreground; the window that shows the time gets it back.
+                self.bring(h)
             m = proc_status(pid, "VmRSS", "RssAnon", "Threads")
-            w.rss.setdefault(int((w.now - first).total_seconds() // 3600), []).append(
+            self.rss.setdefault(int((now - self.first).total_seconds() // 3600), []).append(
                 (m["VmRSS"], m["RssAnon"], m["Threads"], m["fds"]))
             time.sleep(0.1)  # a lighter watch leaves the machine to Tavo's ticks
-        return w, first, end, time.monotonic() - real_start
+        self.now, self.real = now, time.monotonic() - real_start
+        log.close()
 
-    @staticmethod
-    def unseen_minutes(w, first):  # but those an open alarm box held up
-        seen, start = {t.replace(second=0) for t in w.ticks}, first.replace(second=0)
-        minutes = [start + datetime.timedelta(minutes=i)
-                   for i in range(1, int((w.now.replace(second=0) - start).total_seconds() // 60))]
-        return [m for m in minutes if m not in seen
-                and not any(a <= m < a + datetime.timedelta(minutes=25) for a in w.alarms)]
-
-    def report(self, w, first, end, real, unseen):
-        gaps = sorted((b - a).total_seconds() * 1000 / SPEED for a, b in zip(w.ticks, w.ticks[1:]))
-        pick = (lambda q: round(gaps[min(len(gaps) - 1, int(len(gaps) * q))])) if gaps else (lambda q: None)
-        self.figures = {
-            "simulated": f"{first} .. {w.now} ({(w.now - first).total_seconds() / 3600:.1f} h)",
-            "real_seconds": round(real, 1), "speed": SPEED, "title_writes": len(w.ticks),
-            # Real milliseconds between ticks, from the simulated seconds between title writes.
-            "tick_gap_real_ms": {"median": pick(0.5), "p99": pick(0.99), "max": pick(1.0)},
-            "minutes_unseen": [f"{m:%d %H:%M}" for m in unseen],
-            "flashes": len(w.flashes), "chimes": len(w.chimes), "moves": len(w.moves),
-            "alarms": [str(a) for a in w.alarms],
-            # Per simulated hour, the lowest sample of each.
-            "floor_rss_anon_threads_files": {h: floor(v) for h, v in sorted(w.rss.items())}}
-        with open(self.s.dir / "events.json", "w") as f:
-            json.dump({k: [str(t) for t in getattr(w, k)] for k in ("ticks", "flashes", "chimes", "moves", "alarms")}
-                      | {"memory": w.rss}, f)
-        (self.s.dir / "figures.txt").write_text("\n".join(f"{k}: {v}" for k, v in self.figures.items()) + "\n")
-        print(f"\n  long run: {self.figures}", flush=True)
-
-    def check(self, w, first, end):
+    def check(self):
+        first, end = self.first, self.end
         before, after = datetime.timedelta(minutes=5), datetime.timedelta(minutes=20)
         every_hour = [b for i in range(1, int(HOURS) + 3)
                       if (b := first.replace(minute=0, second=0) + datetime.timedelta(hours=i)) <= end]
@@ -178,7 +120,7 @@ class LongRun(ScenarioCase):
         # for that reading to fall in the next minute. A minute counts as
         # seen by the checks when two ticks wrote it: the first tick's checks
         # ran before the second tick read the clock.
-        seen = {m for m, n in collections.Counter(t.replace(second=0) for t in w.ticks).items() if n >= 2}
+        seen = {m for m, n in collections.Counter(t.replace(second=0) for t in self.ticks).items() if n >= 2}
 
         # Each hour: one chime, one flash run, one shake. The tick that gives
         # the signal is long (sound, moves), and the title it writes shows the
@@ -188,7 +130,7 @@ class LongRun(ScenarioCase):
         # rate skipped it and it says nothing about Tavo.
         wrong, skipped = {}, []
         for b in boundaries:
-            got = tuple(len(events_near(e, b - before, b + after)) for e in (w.chimes, w.flashes, w.moves))
+            got = tuple(len(between(e, b - before, b + after)) for e in (self.chimes, self.flashes, self.moves))
             if got == (0, 0, 0) and b not in seen:
                 skipped.append(b)
             elif got != (1, FLASH_LIMIT + 2, SHAKE_MOVES):
@@ -197,28 +139,29 @@ class LongRun(ScenarioCase):
                          f"(1, {FLASH_LIMIT + 2}, {SHAKE_MOVES})")
 
         # One alarm box a day, at its minute, and its flash run after the answer.
-        found = {a: [f for f in w.alarms if abs((f - a).total_seconds()) < 120] for a in alarms_due}
+        found = {a: [f for f in self.alarms if abs((f - a).total_seconds()) < 120] for a in alarms_due}
         skipped += [a for a, boxes in found.items() if not boxes and a not in seen]
         self.assertEqual({str(a): len(boxes) for a, boxes in found.items() if a not in skipped},
-                         {str(a): 1 for a in alarms_due if a not in skipped}, f"alarm boxes at {w.alarms}")
-        self.assertLessEqual(len(w.alarms), len(every_alarm), f"alarm boxes at {w.alarms}")
-        for f in w.alarms:
+                         {str(a): 1 for a in alarms_due if a not in skipped}, f"alarm boxes at {self.alarms}")
+        self.assertLessEqual(len(self.alarms), len(every_alarm), f"alarm boxes at {self.alarms}")
+        for f in self.alarms:
             # While the box goes away there may be no window in front for a
             # tick or two; Wine notes no flash of no window.
             if f + after <= end:
-                self.assertIn(len(events_near(w.flashes, f, f + after)), range(FLASH_LIMIT, FLASH_LIMIT + 3))
+                self.assertIn(len(between(self.flashes, f, f + after)), range(FLASH_LIMIT, FLASH_LIMIT + 3))
 
-        self.figures["judged"] = (f"{len([b for b in boundaries if b not in skipped])} of {len(boundaries)} hours, "
-                                  f"{len([a for a in alarms_due if a not in skipped])} of {len(alarms_due)} alarms")
-        print(f"  judged: {self.figures['judged']}", flush=True)
+        judged = (f"{len([b for b in boundaries if b not in skipped])} of {len(boundaries)} hours, "
+                  f"{len([a for a in alarms_due if a not in skipped])} of {len(alarms_due)} alarms")
+        print(f"\nlongrun: {(self.now - first).total_seconds() / 3600:.1f} h at x{SPEED} in {self.real:.0f} s, "
+              f"judged {judged}", flush=True)
         self.assertLessEqual(len(skipped), max(1, (len(boundaries) + len(alarms_due)) // 4),
                              f"ticks too slow for x{SPEED}: too many signal minutes skipped: {skipped}")
 
         # Nothing outside those windows: no signal given twice or at the wrong time.
-        runs = len(every_hour) + len(w.alarms)
-        self.assertLessEqual(len(w.chimes), len(every_hour))
-        self.assertLessEqual(len(w.flashes), runs * (FLASH_LIMIT + 2))
-        self.assertLessEqual(len(w.moves), len(every_hour) * SHAKE_MOVES)
+        runs = len(every_hour) + len(self.alarms)
+        self.assertLessEqual(len(self.chimes), len(every_hour))
+        self.assertLessEqual(len(self.flashes), runs * (FLASH_LIMIT + 2))
+        self.assertLessEqual(len(self.moves), len(every_hour) * SHAKE_MOVES)
 
         # The working set does not grow after the first hour. Wine's sound
         # player threads come and go, each with THREAD_KB of stack and four
@@ -230,15 +173,13 @@ class LongRun(ScenarioCase):
             rows = sorted((vm - THREAD_KB * t, anon - THREAD_KB * t, files - 4 * t) for vm, anon, t, files in samples)
             return tuple(sorted(col)[len(col) // 2] for col in zip(*rows))
 
-        self.assertIn(1, w.rss, "the run ended within its first hour")
-        base = steady(w.rss[1])
-        grown = {h: steady(v) for h, v in w.rss.items()
+        self.assertIn(1, self.rss, "the run ended within its first hour")
+        base = steady(self.rss[1])
+        grown = {h: steady(v) for h, v in self.rss.items()
                  if h >= 1 and any(g > b + slack for g, b, slack in zip(steady(v), base, (RSS_SLACK_KB, RSS_SLACK_KB, 1)))}
         self.assertEqual(grown, {}, f"hours above hour 1's {base} (VmRSS kB, RssAnon kB, files, less the threads')")
         # Nor may threads pile up: every hour has moments with few of them.
-        first_peak = max(t for _, _, t, _ in w.rss[0] + w.rss[1])
-        creeping = {h: floor(v)[2] for h, v in w.rss.items() if floor(v)[2] > first_peak + 2}
-        self.assertEqual(creeping, {}, f"hours whose fewest threads exceed the first hours' most ({first_peak}) by 3")
-        f = self.figures
-        print(f"longrun: {f['simulated'].split('(')[1][:-1]} at x{SPEED} in {f['real_seconds']:.0f} s, "
-              f"judged {f['judged']}", flush=True)
+        fewest = {h: min(t for _, _, t, _ in v) for h, v in self.rss.items()}
+        first_peak = max(t for _, _, t, _ in self.rss[0] + self.rss[1])
+        self.assertEqual({h: n for h, n in fewest.items() if n > first_peak + 2}, {},
+                         f"hours whose fewest threads exceed the first hours' most ({first_peak}) by 3")

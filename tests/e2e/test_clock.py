@@ -45,8 +45,8 @@ class Clock(ScenarioCase):
         for h, title in [(listed, "Listed renamed"), (speller, "ｽﾍﾟﾙﾁｪｯｸ"), (dialog, "Some dialog")]:
             self.assertEqual(self.probe.received(h), [], "not a single write")
             self.assertEqual(self.probe.title(h), title)
-        self.probe.call("destroy", speller)
-        wait_until(lambda: not self.probe.exists(speller), 5, what="the speller to close")
+        self.probe.call("close", speller)
+        self.gone(speller, "the speller to close")
         # The rule is applied when a window comes to the front, not while it stays there.
         self.bring(cased)
         self.assert_clock(cased, "Cased")
@@ -61,41 +61,16 @@ class Clock(ScenarioCase):
         self.probe.call("settitle", b, self.probe.title(b) + " (2)")
         self.assert_clock(b, "Renamed by itself (2)")
         time.sleep(4 * TICK)  # let Tavo see the edit before the window goes
-
-        # A hung window does not stop the clock.
-        self.probe.call("hang", b, 8000)
-        started = time.monotonic()
+        # (A hung window in front is the soak's; here it only answers.)
         self.bring(a)
-        self.assert_clock(a, WIDE_TITLE, timeout=4)
-        self.bring(gap)
-        self.assert_clock(gap, "Behind the gap", timeout=4)
-        self.assert_own_title(a, WIDE_TITLE)
-        self.assertLess(time.monotonic() - started, 7, "all of this while the hung window still sleeps")
-        self.assert_own_title(b, "Renamed by itself (2)", timeout=12)
+        self.assert_clock(a, WIDE_TITLE)
+        self.assert_own_title(b, "Renamed by itself (2)")
 
         # A second start with /x ends the first, which gives the title back.
         self.assertEqual(self.s.tavo_command("/x"), 0)
         self.s.tavo.wait(10)
         self.assertEqual(self.probe.find(MAIN_CLASS, "Tavo"), 0)
-        self.assert_own_title(gap, "Behind the gap")
-
-    def test_placement_and_separator(self):
-        # Out of range, either one gives no clock at all.
-        for right, equal in [(1, 0), (0, 0), (1, 1), ("2", 1), (0, "7")]:
-            with self.subTest(ClockRight=right, EqualSeparate=equal):
-                self.store(ClockRight=str(right), EqualSeparate=str(equal))
-                self.s.start_tavo()
-                title = f"Form {right}{equal}"
-                h = self.window(title)
-                self.bring(h)
-                if isinstance(right, int) and isinstance(equal, int):
-                    self.assert_clock(h, title, right=right, equal=equal)
-                else:
-                    time.sleep(6 * TICK)
-                    self.assertEqual(self.probe.title(h), title)
-                if (right, equal) == (1, 0):
-                    self.s.screenshot("clock_right")
-                self.s.stop_tavo()
+        self.assert_own_title(a, WIDE_TITLE)
 
     def test_patterns_at_fake_times(self):
         self.store("Plug in", TavoXX="1")
@@ -106,7 +81,7 @@ class Clock(ScenarioCase):
         # The rig's own fake clock reaches Tavo, and a steady minute writes nothing.
         self.assert_clock(h, "拡張書式", "月齢27[( ] 2:30 26:30 %")
         time.sleep(2 * TICK)
-        self.probe.call("forget", h)
+        self.probe.drain(h)
         time.sleep(10 * TICK)
         self.assertEqual(self.probe.received(h), [])
         for fake_time, clock in [
@@ -120,27 +95,9 @@ class Clock(ScenarioCase):
                 self.assert_clock(h, "拡張書式", clock)
                 if fake_time.startswith("2026-06-01 04"):
                     self.s.screenshot("extended_format")
-        self.probe.call("forget", h)
+        self.probe.drain(h)
         self.s.set_fake_time("2026-06-01 12:31:00")
         self.assert_clock(h, "拡張書式", "月齢15[○] 0:31 12:31 %")
         time.sleep(8 * TICK)
         self.assertEqual(self.probe.received(h), [compose("月齢15[○] 0:31 12:31 %", "拡張書式")], "one write a minute")
         self.s.stop_tavo()
-
-        for pattern, report, clock in [
-            ("abc%h", None, "XXErr"),  # no closing "%": no report
-            ("%kkxh:nn%", "場所:KTime-XXModule", "3:10"),  # the limit hour is no digit
-        ]:
-            with self.subTest(pattern=pattern):
-                self.store(XXFormat=pattern)
-                self.s.start_tavo(fake_time="2026-01-18 03:10:00")
-                h = self.window(f"壊れた書式 {pattern}")
-                self.bring(h)
-                if report:
-                    self.boxes.wait("エラー - Tavo", 5)
-                    self.s.screenshot("error_report")
-                    text = self.boxes.answer("エラー - Tavo")
-                    self.assertIn("エラー番号:13\r\n", text)
-                    self.assertIn(report, text)
-                self.assert_clock(h, f"壊れた書式 {pattern}", clock)
-                self.s.stop_tavo()

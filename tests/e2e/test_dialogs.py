@@ -12,7 +12,7 @@ FOLLOW_ID, ROSTER_OK_ID = 310, 312
 
 class Dialogs(ScenarioCase):
     def open(self, button, cls):
-        self.probe.call("press", self.s.main, f"#{button}")
+        self.probe.call("press", self.s.main, button)
         return self.in_front(cls)
 
     def help_key_opens_the_page(self, cls):
@@ -42,17 +42,17 @@ class Dialogs(ScenarioCase):
         roster = self.open(ROSTER_ID, "TavoRoster")
         self.s.screenshot("roster_96dpi")
         self.help_key_opens_the_page("TavoRoster")
-        self.probe.call("press", roster, f"#{FOLLOW_ID}")
+        self.probe.call("press", roster, FOLLOW_ID)
         time.sleep(0.5)
         self.bring(disliked)
         self.assertEqual(self.boxes.answer("あの子嫌い"), "名簿に登録しました")
-        self.probe.call("press", roster, f"#{ROSTER_OK_ID}")
+        self.probe.call("press", roster, ROSTER_OK_ID)
         self.gone(roster)
         # Listed from the last stored entry up, then the new one.
         self.assertEqual([self.stored(f"WindowList{i}") for i in range(4)], ["KeptB", "KeptA", "ProbeDisliked", None])
         self.bring(other)
         self.assert_clock(other, "ほかの窓")
-        self.probe.call("forget", disliked)
+        self.probe.drain(disliked)
         self.bring(disliked)
         self.assert_own_title(other, "ほかの窓")
         time.sleep(1)
@@ -76,7 +76,7 @@ class Dialogs(ScenarioCase):
 
         # A cancelled Call Me chooser asks; No keeps the program, Yes clears it at once.
         details = self.open(DETAILS_ID, "TavoDetails")
-        for answer, expected in [("#7", r"C:\call.exe"), ("#6", "")]:  # IDNO, IDYES
+        for answer, expected in [(7, r"C:\call.exe"), (6, "")]:  # IDNO, IDYES
             chooser = self.chooser("alt+c", "Call Me")
             self.keys("Escape")
             self.gone(chooser)
@@ -121,11 +121,11 @@ class Dialogs(ScenarioCase):
         self.assertEqual(self.probe.title(h), "Fix WaveFilePath for Tavo 1.56")
         self.s.screenshot("wavmend_96dpi")
         for run in range(2):
-            self.probe.call("press", h, "#100")  # 修正(&F)
+            self.probe.call("press", h, 100)  # 修正(&F)
             self.assertEqual(self.boxes.answer("Fixed!"), "修正は正常に完了しました。")
             self.assertEqual([self.stored("WaveFilePath1"), self.stored("WaveFilePath2")],
                              [r'"C:\Windows\Media\chime.wav"', r'"C:\Program Files\call.exe /a"'], f"run {run}")
-        self.probe.call("press", h, "#101")  # 終了(&X)
+        self.probe.call("press", h, 101)  # 終了(&X)
         self.assertEqual(proc.wait(10), 0)
 
         # All three at 144 DPI.

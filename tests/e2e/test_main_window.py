@@ -6,11 +6,13 @@ from harness import (HELP_PAGE, MAIN_CLASS, TAVO_EXE, ScenarioCase, build_versio
                      wait_until)
 
 SCREEN = (1024, 700)  # the rig's virtual desktop
-ABOUT_ID, EXIT_ID = 122, 123  # cmdMain(2), cmdMain(3)
+OK_ID, ABOUT_ID, EXIT_ID = 120, 122, 123  # cmdMain(0), cmdMain(2), cmdMain(3)
 # Values that differ from the defaults, so a start that wrote defaults back would show.
 STORED = {"Main": {"AlarmTime": "06:18", "TimeFuruCount": "3", "AlarmMessage": "起きて",
-                   "CheckInterval": "100", "XXFormat": "%h%", "Version": "0.01.0001", "WindowList0": "Nothing"},
+                   "CheckInterval": "100", "XXFormat": "%h%", "Version": "0.01.0001", "WindowList0": "Nothing",
+                   "ClockRight": "1", "EqualSeparate": "0"},  # the clock on the right after a single blank
           "Plug in": {"Hideout": "2", "TavoCt": "1"}}  # only exactly 1 counts
+PLACED = {"right": 1, "equal": 0}
 
 
 class MainWindow(ScenarioCase):
@@ -31,16 +33,15 @@ class MainWindow(ScenarioCase):
 
         # A second start shows it centred and in front, and stores nothing.
         self.assertEqual(self.show_main(), main)
-        self.assertEqual(self.probe.title(main), "Tavo")
         left, top, right, bottom = self.probe.rect(main)
         for start, size, screen in [(left, right - left, SCREEN[0]), (top, bottom - top, SCREEN[1])]:
             self.assertLessEqual(abs(start - (screen - size) // 2), 1, (left, top, right, bottom))
         self.s.screenshot("main_window")
         self.assertIsNone(self.s.tavo.poll(), "the first one goes on")
         self.assertEqual(self.dump(), before)
-        self.wait_title(main, lambda t: t.endswith(" = Tavo"), what="the clock on the main window")
+        self.assert_clock(main, "Tavo", **PLACED)
 
-        self.probe.call("press", main, f"#{ABOUT_ID}")
+        self.probe.call("press", main, ABOUT_ID)
         self.assertTrue(self.boxes.answer("Tavo のバージョン情報").startswith(f"Tavo {build_version()}C\r\n"))
 
         self.keys("shift+F1")
@@ -50,10 +51,10 @@ class MainWindow(ScenarioCase):
         wait_until(self.shell_opened, 10, 0.2, "the help page to be opened")
 
         # OK stores the choices shown: an unknown interval as the middle one.
-        self.probe.call("press", main, "OK")
+        self.probe.call("press", main, OK_ID)
         self.hidden(main)
         wait_until(lambda: self.stored("CheckInterval") == "250", 5, 0.1, "250 stored")
-        self.assertEqual([self.stored("UserTaste"), self.stored("ClockRight")], ["0", "0"])
+        self.assertEqual([self.stored("UserTaste"), self.stored("ClockRight")], ["0", "1"])
         # Cancel brings them back.
         self.show_main()
         self.keys("alt+l", "alt+n")
@@ -62,7 +63,7 @@ class MainWindow(ScenarioCase):
         self.assertEqual([self.stored("UserTaste"), self.stored("CheckInterval")], ["0", "250"])
         # The common style shows month and day at the next change.
         self.bring(a)
-        self.assert_clock(a, "甲")
+        self.assert_clock(a, "甲", **PLACED)
         self.show_main()
         self.keys("alt+l", "alt+n")
         self.keys("Return")
@@ -70,12 +71,12 @@ class MainWindow(ScenarioCase):
         wait_until(lambda: self.stored("UserTaste") == "1", 5, 0.1, "UserTaste stored")
         self.assertEqual(self.stored("CheckInterval"), "1000")
         self.bring(b)
-        self.assert_clock(b, "乙", clocks_around_now(common_clock))
+        self.assert_clock(b, "乙", clocks_around_now(common_clock), **PLACED)
 
         # Exit ends Tavo, gives the title back and stores its place and version.
         self.show_main()
         self.assert_own_title(b, "乙")
-        self.probe.call("press", main, f"#{EXIT_ID}")
+        self.probe.call("press", main, EXIT_ID)
         self.s.tavo.wait(10)
         self.assertEqual(self.probe.find(MAIN_CLASS, "Tavo"), 0)
         self.bring(a)

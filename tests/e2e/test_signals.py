@@ -7,7 +7,7 @@ import re
 import subprocess
 import time
 
-from harness import ALARM, OUT, REPORT, TICK, RigError, ScenarioCase, settled, wait_until, write_wave
+from harness import ALARM, OUT, REPORT, TICK, ScenarioCase, settled, wait_until, write_wave
 
 TARGET = "時報の窓"
 FLASH = "fixme:win:NtUserFlashWindowEx"
@@ -18,14 +18,11 @@ class Signals(ScenarioCase):
     def count(self, pattern):
         return len(re.findall(pattern, self.wine_log()))
 
-    def moves(self, h):
-        return [tuple(map(int, m.split(","))) for m in self.probe.call("moves", h)[1:]]
-
     def to_the_hour(self, h, hour):
         self.s.set_fake_time(f"2026-03-14 {hour - 1}:59:58")
         self.assert_clock(h, TARGET, f"{hour - 1}:59,Mar,14")
         time.sleep(2 * TICK)
-        self.probe.call("forget", h)
+        self.probe.drain(h)
         self.s.set_fake_time(f"2026-03-14 {hour}:00:00")
 
     def alarm_box(self, shot, warm):  # its icon drawn warm (exclamation) or blue (information)
@@ -35,12 +32,8 @@ class Signals(ScenarioCase):
         seen = {}
 
         def form():  # the box gets its default button a moment after it appears
-            try:
-                r = self.probe.call("children", box)
-                for cid, cls, text in zip(r[0::3], r[1::3], r[2::3]):
-                    seen[(cls.lower(), text.replace("&", ""))] = (cid, int(self.probe.call("style", box, cid)[0], 16) & 0xF)
-            except RigError:
-                return False
+            seen.update({(cls.lower(), text.replace("&", "")): (cid, style & 0xF)
+                         for cid, cls, text, style in self.probe.children(box)})
             return all(seen.get(k, (0, -1))[1] == v for k, v in want.items())
 
         wait_until(form, 5, 0.1, f"the box's buttons and icon, seen {seen}")
@@ -86,7 +79,7 @@ class Signals(ScenarioCase):
         self.assertEqual(self.count(r"SoundName=.*My Sounds\\\\chime\.wav"), 5)
         drive_c = self.s.prefix / "drive_c"
         cycle = [(left + 1, top), (left, top + 1), (left - 1, top), (left, top - 1)]
-        self.assertEqual(self.moves(h), cycle * 3 + [(left, top)])
+        self.assertEqual(self.probe.drain(h)[1], cycle * 3 + [(left, top)])
         self.assertEqual(self.probe.foreground()[0], h)
 
         # A bad flash limit opens one message, the flash waits for its answer
@@ -115,7 +108,7 @@ class Signals(ScenarioCase):
             time.sleep(6 * TICK)
             self.assertEqual(len([w for w in self.probe.windows() if w[2] == ALARM]), 1)
             self.assertEqual(self.boxes.find(REPORT), 0)
-        self.boxes.answer(ALARM, "Cancel")
+        self.boxes.answer(ALARM, 2)  # IDCANCEL
         self.no_alarm_for(6 * TICK)
         self.s.set_fake_time("2026-03-14 18:33:00")
         self.no_alarm_for(8 * TICK)

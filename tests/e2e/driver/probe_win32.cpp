@@ -83,28 +83,17 @@ HWND window(const std::wstring& text) {
   }
 }
 
-// A window, or its child with the dialog id in the second field when given.
-HWND windowOrChild(const Fields& a) { return a.size() > 1 ? GetDlgItem(window(a[0]), std::stoi(a[1])) : window(a[0]); }
-
-// Read without a message, so a hung window cannot block us. Cut at 8191
-// units unless `whole`.
-std::wstring titleOf(HWND h, bool whole = false) {
-  std::vector<wchar_t> buf(8192);
-  for (;;) {
+// Read without a message, so a hung window cannot block us.
+std::wstring titleOf(HWND h) {
+  for (std::vector<wchar_t> buf(8192);; buf.assign(buf.size() * 2, L'\0')) {
     int n = std::max(0, InternalGetWindowText(h, buf.data(), static_cast<int>(buf.size())));
-    if (!whole || static_cast<std::size_t>(n) + 1 < buf.size() || buf.size() >= (1u << 22))
-      return std::wstring(buf.data(), n);
-    buf.assign(buf.size() * 2, L'\0');
+    if (static_cast<std::size_t>(n) + 1 < buf.size() || buf.size() >= (1u << 22)) return std::wstring(buf.data(), n);
   }
 }
 
 std::wstring classOf(HWND h) {
   wchar_t buf[256] = {};
   return std::wstring(buf, std::max(0, GetClassNameW(h, buf, 256)));
-}
-
-bool hasClass(HWND h, const wchar_t* cls) {
-  return CompareStringOrdinal(classOf(h).c_str(), -1, cls, -1, TRUE) == CSTR_EQUAL;
 }
 
 BOOL CALLBACK addHandle(HWND h, LPARAM list) {
@@ -268,68 +257,16 @@ HWND createWindow(const std::wstring& cls, const std::wstring& title) {
   return own->hwnd;
 }
 
-// What others did to a probe window: the texts they wrote (counted first)
-// and its moves (counted first unless after the texts); optionally forgotten,
-// under the same lock so that a long watch loses nothing between calls.
-Reply journal(const Fields& a, bool texts, bool moves, bool forget) {
+// Read and cleared under one lock, so that a long watch loses nothing between calls.
+Reply drain(const Fields& a) {
   auto own = ownWindow(window(a[0]));
   std::lock_guard lock(own->mutex);
-  Reply r;
-  auto add = [&r](const std::vector<std::wstring>& list, bool counted) {
-    if (counted) r.push_back(std::to_wstring(list.size()));
-    r.insert(r.end(), list.begin(), list.end());
-  };
-  if (texts) add(own->received, true);
-  if (moves) add(own->moves, !texts);
-  if (forget) {
-    own->received.clear();
-    own->moves.clear();
-  }
+  Reply r{std::to_wstring(own->received.size())};
+  r.insert(r.end(), own->received.begin(), own->received.end());
+  r.insert(r.end(), own->moves.begin(), own->moves.end());
+  own->received.clear();
+  own->moves.clear();
   return r;
-}
-
-// ---- message boxes ----------------------------------------------------------
-
-// Tavo decorates its own boxes too when they are in front: a title that ends
-// with the one asked for ("21:05 = エラー - Tavo") is that box.
-HWND findBox(const std::wstring& title) {
-  if (HWND h = FindWindowW(L"#32770", title.c_str())) return h;
-  for (HWND h : windowsBelow(nullptr)) {
-    const std::wstring t = titleOf(h);
-    if (hasClass(h, L"#32770") && t.size() > title.size() && t.ends_with(title)) return h;
-  }
-  return nullptr;
-}
-
-Reply msgbox(const Fields& a) {
-  HWND box = findBox(a[0]);
-  if (!box) return {L"0", L""};
-  std::wstring text;
-  for (HWND c : windowsBelow(box)) {
-    if (!hasClass(c, L"Static")) continue;
-    std::wstring t = titleOf(c);
-    if (t.size() > text.size()) text = std::move(t);
-  }
-  return {handleText(box), text};
-}
-
-std::wstring withoutAccelerator(const std::wstring& s) {
-  std::wstring out;
-  for (std::size_t i = 0; i < s.size(); ++i) out += s[i] == L'&' && i + 1 < s.size() ? s[++i] : s[i];
-  return out;
-}
-
-Reply press(const Fields& a) {
-  HWND h = window(a[0]);
-  int id = a[1].size() > 1 && a[1][0] == L'#' ? std::stoi(a[1].substr(1)) : -1;
-  if (id < 0) {
-    for (HWND c : windowsBelow(h))
-      if (hasClass(c, L"Button") && withoutAccelerator(titleOf(c)) == a[1]) id = GetDlgCtrlID(c);
-  }
-  if (id < 0) fail(L"no button " + a[1]);
-  if (!PostMessageW(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(h, id))))
-    failed(L"PostMessage");
-  return {};
 }
 
 // ---- settings in the registry -------------------------------------------------
@@ -350,33 +287,18 @@ Key section(const std::wstring& name, REGSAM access, bool create = false) {
   return Key(key);
 }
 
-Reply regget(const Fields& a) {
-  Key key = section(a[0], KEY_QUERY_VALUE);
-  std::vector<wchar_t> buf(32768);
-  DWORD size = static_cast<DWORD>(buf.size() * sizeof(wchar_t));
-  LSTATUS s = key ? RegGetValueW(key.get(), nullptr, a[1].c_str(), RRF_RT_REG_SZ, nullptr, buf.data(), &size)
-                  : ERROR_FILE_NOT_FOUND;
-  if (s == ERROR_FILE_NOT_FOUND) return {L"0"};
-  if (s != ERROR_SUCCESS) failed(L"RegGetValue", s);
-  return {L"1", std::wstring(buf.data())};
-}
-
-Reply regset(const std::wstring& name, const std::wstring& value, const std::wstring& text) {
-  LSTATUS s = RegSetValueExW(section(name, KEY_SET_VALUE, true).get(), value.c_str(), 0, REG_SZ,
+// Values as UTF-16 code units, four hex digits each, so that any text,
+// unpaired surrogates and NULs included, crosses the line protocol.
+Reply regset(const Fields& a) {
+  if (a[2].size() % 4 != 0) fail(L"regset: hex units come in fours");
+  std::wstring text;
+  for (std::size_t i = 0; i < a[2].size(); i += 4)
+    text.push_back(static_cast<wchar_t>(std::stoul(a[2].substr(i, 4), nullptr, 16)));
+  LSTATUS s = RegSetValueExW(section(a[0], KEY_SET_VALUE, true).get(), a[1].c_str(), 0, REG_SZ,
                              reinterpret_cast<const BYTE*>(text.c_str()),
                              static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   if (s != ERROR_SUCCESS) failed(L"RegSetValueEx", s);
   return {};
-}
-
-// Values as UTF-16 code units, four hex digits each, so that any text,
-// unpaired surrogates and NULs included, crosses the line protocol.
-Reply regsetw(const Fields& a) {
-  if (a[2].size() % 4 != 0) fail(L"regsetw: hex units come in fours");
-  std::wstring text;
-  for (std::size_t i = 0; i < a[2].size(); i += 4)
-    text.push_back(static_cast<wchar_t>(std::stoul(a[2].substr(i, 4), nullptr, 16)));
-  return regset(a[0], a[1], text);
 }
 
 Reply regdel(const Fields& a) {
@@ -441,8 +363,22 @@ std::wstring soakTitle(unsigned long n) {
 // at most kInFlight are under way, beyond that a start is counted as late.
 class Churn {
  public:
-  Churn(DWORD createMs, DWORD retitleMs, std::size_t keep)
-      : keep_(keep), thread_([this, createMs, retitleMs] { loop(createMs, retitleMs); }) {}
+  Churn(DWORD createMs, DWORD retitleMs, std::size_t keep) : keep_(keep), thread_([this, createMs, retitleMs] {
+    using Clock = std::chrono::steady_clock;
+    auto nextCreate = Clock::now(), nextRetitle = nextCreate;
+    for (unsigned long n = 0; !stop_; Sleep(2)) {
+      const auto now = Clock::now();
+      // Behind schedule: carry on from now, do not burst.
+      if (now >= nextCreate) {
+        nextCreate = std::max(nextCreate + std::chrono::milliseconds(createMs), now);
+        startOne(n++);
+      }
+      if (now >= nextRetitle) {
+        nextRetitle = std::max(nextRetitle + std::chrono::milliseconds(retitleMs), now);
+        retitleNewest(n++);
+      }
+    }
+  }) {}
 
   // The last `keep` windows stay open, so that a test can look at the
   // titles they were left with.
@@ -460,23 +396,6 @@ class Churn {
  private:
   enum { kCreated, kClosed, kRetitled, kFronted, kLate, kFailed, kCounts };
   static constexpr int kInFlight = 8;
-
-  void loop(DWORD createMs, DWORD retitleMs) {
-    using Clock = std::chrono::steady_clock;
-    auto nextCreate = Clock::now(), nextRetitle = nextCreate;
-    for (unsigned long n = 0; !stop_; Sleep(2)) {
-      const auto now = Clock::now();
-      // Behind schedule: carry on from now, do not burst.
-      if (now >= nextCreate) {
-        nextCreate = std::max(nextCreate + std::chrono::milliseconds(createMs), now);
-        startOne(n++);
-      }
-      if (now >= nextRetitle) {
-        nextRetitle = std::max(nextRetitle + std::chrono::milliseconds(retitleMs), now);
-        retitleNewest(n++);
-      }
-    }
-  }
 
   void startOne(unsigned long n) {
     if (inFlight_ >= kInFlight) {
@@ -526,52 +445,6 @@ class Churn {
 
 std::unique_ptr<Churn> gChurn;
 
-Reply churn(const Fields& a) {
-  if (gChurn) fail(L"churn is running");
-  gChurn = std::make_unique<Churn>(std::stoul(a[0]), std::stoul(a[1]), std::stoul(a[2]));
-  return {};
-}
-
-Reply churnstop(const Fields&) {
-  if (!gChurn) fail(L"churn is not running");
-  Reply r = gChurn->stop();
-  gChurn.reset();
-  return r;
-}
-
-std::map<HWND, HANDLE> gSuspended;  // stopped probe windows: the thread to resume each with
-
-Reply suspend(const Fields& a) {
-  HWND h = window(a[0]);
-  ownWindow(h);
-  if (gSuspended.count(h)) fail(L"already stopped");
-  HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | SYNCHRONIZE, FALSE, GetWindowThreadProcessId(h, nullptr));
-  if (!thread) failed(L"OpenThread");
-  post(h, [] { return SuspendThread(GetCurrentThread()) != static_cast<DWORD>(-1); });
-  // Stopped once an extra suspension finds it stopped already.
-  for (int i = 0;; ++i) {
-    DWORD previous = SuspendThread(thread);
-    ResumeThread(thread);
-    if (previous != static_cast<DWORD>(-1) && previous >= 1) break;
-    if (i > 1000) {
-      CloseHandle(thread);
-      fail(L"the window's thread did not stop");
-    }
-    Sleep(5);
-  }
-  gSuspended[h] = thread;
-  return {};
-}
-
-Reply resume(const Fields& a) {
-  auto it = gSuspended.find(window(a[0]));
-  if (it == gSuspended.end()) fail(L"not stopped");
-  ResumeThread(it->second);
-  CloseHandle(it->second);
-  gSuspended.erase(it);
-  return {};
-}
-
 // Handles the system lists for a process (-1 when the list cannot be read).
 long listedHandles(DWORD pid) {
   std::vector<unsigned char> buf(1 << 20);
@@ -592,11 +465,6 @@ Reply counters(const Fields& a) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window(a[0]), &pid);
   if (!pid) fail(L"no such window");
-  HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
-  if (!p) failed(L"OpenProcess");
-  DWORD user = GetGuiResources(p, GR_USEROBJECTS), gdi = GetGuiResources(p, GR_GDIOBJECTS), handles = 0;
-  BOOL haveHandles = GetProcessHandleCount(p, &handles);
-  CloseHandle(p);
   long windows = 0;
   auto count = [&](HWND h) {
     DWORD owner = 0;
@@ -607,38 +475,12 @@ Reply counters(const Fields& a) {
     count(top);
     for (HWND child : windowsBelow(top)) count(child);
   }
-  return {std::to_wstring(pid), std::to_wstring(user), std::to_wstring(gdi),
-          haveHandles ? std::to_wstring(handles) : L"-1", std::to_wstring(listedHandles(pid)),
-          std::to_wstring(windows)};
+  return {std::to_wstring(pid), std::to_wstring(listedHandles(pid)), std::to_wstring(windows)};
 }
 
 // ---- the commands -------------------------------------------------------------
 
 bool gQuit = false;
-
-Reply closeWindow(const Fields& a) {
-  if (!PostMessageW(window(a[0]), WM_CLOSE, 0, 0)) failed(L"PostMessage");
-  return {};
-}
-
-Reply localTime(const Fields&) {
-  SYSTEMTIME t;
-  GetLocalTime(&t);
-  wchar_t buf[64];
-  swprintf(buf, 64, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-  return {buf};
-}
-
-// Handle, class, [1 if visible,] title of the top-level windows, all or the visible ones.
-template <bool kAll>
-Reply topLevel(const Fields&) {
-  Reply r;
-  for (HWND h : windowsBelow(nullptr)) {
-    if (kAll) r.insert(r.end(), {handleText(h), classOf(h), flag(IsWindowVisible(h)), titleOf(h, true)});
-    else if (IsWindowVisible(h)) r.insert(r.end(), {handleText(h), classOf(h), titleOf(h)});
-  }
-  return r;
-}
 
 struct Command {
   const wchar_t* name;
@@ -666,38 +508,22 @@ const Command kCommands[] = {
        if (!IsWindow(h)) fail(L"no such window");
        return outcome(findOwn(h) ? post(h, bringToFront(h)) : spawn(bringToFront(h)));
      }},
-    {L"title", L"H", L"H's title up to 8191 units, read without sending H a message",
+    {L"title", L"H", L"H's title, read without sending H a message",
      [](const Fields& a) -> Reply { return {titleOf(window(a[0]))}; }},
-    {L"class", L"H", L"H's class name", [](const Fields& a) -> Reply { return {classOf(window(a[0]))}; }},
     {L"exists", L"H", L"1 if H is a window", [](const Fields& a) -> Reply { return {flag(IsWindow(window(a[0])))}; }},
     {L"titleis", L"H N", L"1 if H's whole title is exactly soak title N",
-     [](const Fields& a) -> Reply { return {flag(titleOf(window(a[0]), true) == soakTitle(std::stoul(a[1])))}; }},
+     [](const Fields& a) -> Reply { return {flag(titleOf(window(a[0])) == soakTitle(std::stoul(a[1])))}; }},
     {L"rect", L"H [ID]", L"left, top, right, bottom on the screen of H or of its child ID", [](const Fields& a) {
        RECT r{};
-       if (!GetWindowRect(windowOrChild(a), &r)) failed(L"GetWindowRect");
+       if (!GetWindowRect(a.size() > 1 ? GetDlgItem(window(a[0]), std::stoi(a[1])) : window(a[0]), &r))
+         failed(L"GetWindowRect");
        return Reply{std::to_wstring(r.left), std::to_wstring(r.top), std::to_wstring(r.right),
                     std::to_wstring(r.bottom)};
      }},
-    {L"style", L"H [ID]", L"the window style of H or of its child ID in 8 hex digits", [](const Fields& a) {
-       HWND h = windowOrChild(a);
-       if (!h) fail(L"no such window");
-       wchar_t buf[16];
-       swprintf(buf, 16, L"%08lX", static_cast<unsigned long>(GetWindowLongW(h, GWL_STYLE)));
-       return Reply{buf};
-     }},
     {L"settitle", L"H TEXT", L"probe window H retitles itself, not counted as a write by others; 1 if it did",
      [](const Fields& a) { return outcome(post(window(a[0]), retitle(window(a[0]), a[1]))); }},
-    {L"write", L"H TEXT", L"the probe writes H's title from outside; 1 if it did", [](const Fields& a) {
-       return outcome(spawn([h = window(a[0]), text = a[1]] { return SetWindowTextW(h, text.c_str()); }));
-     }},
-    {L"received", L"H", L"count, then every text others wrote to probe window H",
-     [](const Fields& a) { return journal(a, true, false, false); }},
-    {L"moves", L"H", L"count, then x,y of every move of probe window H",
-     [](const Fields& a) { return journal(a, false, true, false); }},
-    {L"forget", L"H", L"clears probe window H's texts and moves",
-     [](const Fields& a) { return journal(a, false, false, true); }},
-    {L"drain", L"H", L"count of texts, the texts, then the moves of probe window H since the last drain; clears them",
-     [](const Fields& a) { return journal(a, true, true, true); }},
+    {L"drain", L"H", L"count of texts others wrote to probe window H, the texts, then x,y of its moves; clears them",
+     drain},
     {L"hang", L"H MS", L"probe window H's thread sleeps MS milliseconds", [](const Fields& a) -> Reply {
        post(window(a[0]), [ms = std::stoul(a[1])] {
          Sleep(ms);
@@ -705,8 +531,10 @@ const Command kCommands[] = {
        });
        return {};
      }},
-    {L"close", L"H", L"posts WM_CLOSE to H, so a hung H cannot block the probe", closeWindow},
-    {L"destroy", L"H", L"the same as close", closeWindow},
+    {L"close", L"H", L"posts WM_CLOSE to H, so a hung H cannot block the probe", [](const Fields& a) -> Reply {
+       if (!PostMessageW(window(a[0]), WM_CLOSE, 0, 0)) failed(L"PostMessage");
+       return {};
+     }},
     {L"foreground", L"", L"handle, class and title of the foreground window", [](const Fields&) {
        HWND h = GetForegroundWindow();
        return Reply{handleText(h), h ? classOf(h) : L"", h ? titleOf(h) : L""};
@@ -715,41 +543,47 @@ const Command kCommands[] = {
        auto any = [](const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); };
        return Reply{handleText(FindWindowW(any(a[0]), any(a[1])))};
      }},
-    {L"windows", L"", L"handle, class and title of every visible top-level window", topLevel<false>},
-    {L"toplevel", L"", L"handle, class, 1 if visible, and whole title of every top-level window", topLevel<true>},
-    {L"children", L"H", L"id, class and text of every window below H", [](const Fields& a) {
+    {L"windows", L"", L"handle, class, 1 if visible, and title of every top-level window", [](const Fields&) {
        Reply r;
-       for (HWND c : windowsBelow(window(a[0])))
-         r.insert(r.end(), {std::to_wstring(GetDlgCtrlID(c)), classOf(c), titleOf(c)});
+       for (HWND h : windowsBelow(nullptr)) r.insert(r.end(), {handleText(h), classOf(h), flag(IsWindowVisible(h)), titleOf(h)});
        return r;
      }},
-    {L"msgbox", L"TITLE", L"handle and longest static text of the dialog box titled TITLE or ending so; 0 if none",
-     msgbox},
-    {L"press", L"H BUTTON", L"clicks H's button by its caption without & (or #id)", press},
-    {L"alert", L"TITLE TEXT", L"a message box of the probe's own (OK, Cancel) on a thread of its own",
-     [](const Fields& a) -> Reply {
-       std::thread([title = a[0], text = a[1]] { MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OKCANCEL); })
-           .detach();
+    {L"children", L"H", L"id, class, text and style in 8 hex digits of every window below H", [](const Fields& a) {
+       Reply r;
+       for (HWND c : windowsBelow(window(a[0]))) {
+         wchar_t style[16];
+         swprintf(style, 16, L"%08lX", static_cast<unsigned long>(GetWindowLongW(c, GWL_STYLE)));
+         r.insert(r.end(), {std::to_wstring(GetDlgCtrlID(c)), classOf(c), titleOf(c), style});
+       }
+       return r;
+     }},
+    {L"press", L"H ID", L"clicks H's button ID: posts H its WM_COMMAND", [](const Fields& a) -> Reply {
+       HWND h = window(a[0]);
+       const int id = std::stoi(a[1]);
+       if (!PostMessageW(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(h, id))))
+         failed(L"PostMessage");
        return {};
      }},
-    {L"regget", L"SECTION KEY",
-     L"1 and the text of a settings value (HKCU\\Software\\VB and VBA Program Settings\\Tavo for Windows NT/95), or 0",
-     regget},
-    {L"regset", L"SECTION KEY TEXT", L"stores a settings value as REG_SZ",
-     [](const Fields& a) { return regset(a[0], a[1], a[2]); }},
-    {L"regsetw", L"SECTION KEY HEX", L"stores a REG_SZ given as UTF-16 units, four hex digits each", regsetw},
+    {L"regset", L"SECTION KEY HEX",
+     L"stores a settings value (HKCU\\Software\\VB and VBA Program Settings\\Tavo for Windows NT/95) as REG_SZ "
+     L"given as UTF-16 units, four hex digits each",
+     regset},
     {L"regdel", L"SECTION KEY", L"deletes a settings value; a missing one is fine", regdel},
     {L"regdump", L"SECTION", L"name, type and hex units of every value of a section", regdump},
-    {L"localtime", L"", L"the local time Windows programs here see, YYYY-MM-DD hh:mm:ss", localTime},
     {L"churn", L"CREATE_MS RETITLE_MS KEEP",
      L"a window every CREATE_MS comes to the front, the oldest beyond KEEP close, the newest retitles every RETITLE_MS",
-     churn},
+     [](const Fields& a) -> Reply {
+       if (gChurn) fail(L"churn is running");
+       gChurn = std::make_unique<Churn>(std::stoul(a[0]), std::stoul(a[1]), std::stoul(a[2]));
+       return {};
+     }},
     {L"churnstop", L"", L"stops the churn, leaving KEEP windows; created, closed, retitled, fronted, late, failed",
-     churnstop},
-    {L"suspend", L"H", L"probe window H's thread stops itself at a quiet point", suspend},
-    {L"resume", L"H", L"a suspended window's thread runs again", resume},
+     [](const Fields&) {
+       if (!gChurn) fail(L"churn is not running");
+       return std::unique_ptr<Churn>(std::move(gChurn))->stop();
+     }},
     {L"counters", L"H",
-     L"of H's process: pid, USER, GDI, handle count (these three 0 under Wine), handles in the system list, windows",
+     L"of H's process: pid, handles in the system list, windows (GetGuiResources answers 0 under Wine)",
      counters},
 };
 
