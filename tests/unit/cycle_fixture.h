@@ -31,7 +31,6 @@ class OnFakes : public ::testing::Test, public WithStore, public fake::FakeApp {
   OnFakes() : FakeApp(store) {
     state.clockPattern = u"%h:nn%";
     state.equalSeparate = 1;  // as loaded from a fresh store
-    at(21, 5, 7);
   }
   void at(int hour, int minute, int second = 0, int day = 6) {
     clock.time = DateTime{2026, 12, day, hour, minute, second};
@@ -53,7 +52,8 @@ class OnFakes : public ::testing::Test, public WithStore, public fake::FakeApp {
 class CycleTest : public OnFakes {
  protected:
   CycleTest() { fresh(); }
-  void fresh() {  // an empty desktop and a cycle that never ran
+  void fresh() {  // an empty desktop and a cycle that never ran, at 21:05
+    at(21, 5);
     desktop = {};
     recorded.clear();
     cycle.emplace(state, desktop, clock, resources, reporter, recorded);
@@ -92,10 +92,6 @@ class SignalsTest : public OnFakes {
     at(10, 0);
   }
   void tick() { app.tick(); }
-  void tickAt(int hour, int minute) {
-    at(hour, minute);
-    tick();
-  }
   // The hourly check at a minute of the hour before, then at the full hour.
   void newHour(int hour, std::uint8_t withheld = 0) {
     at((hour + 23) % 24, 30);

@@ -200,12 +200,14 @@ TEST_F(SignalsTest, FlashTicksWaitWhileABoxIsOpen) {
 
 TEST_F(SignalsTest, TicksNestedInTheStrikesGiveNoSecondSignal) {
   set({{keys::kTimePipo, u"1"}, {keys::kPipoHato, u"1"}, {keys::kWaveFilePath1, u"c.wav"}});
-  tickAt(14, 59);
+  at(14, 59);
+  tick();
   pump.onYield = [&] {
     log.push_back(u"yield");
     tick();
   };
-  tickAt(15, 0);
+  at(15, 0);
+  tick();
   EXPECT_EQ(count(u"wave sync c.wav"), 2);
   EXPECT_EQ(count(u"flash on"), 1);
   EXPECT_EQ(desktop.flashes.size(), 0u);
