@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <initializer_list>
 #include <optional>
-#include <string>
 
 #include "base/text.h"
 #include "platform/fake/fake_app.h"
@@ -44,7 +42,6 @@ class OnFakes : public ::testing::Test, public WithStore, public fake::FakeApp {
     return test::reportCount(prompt.shown, location, number) > 0;
   }
 
-  Boxes& boxes = reporter.boxes();
   Signals& signals = app.signals();
   LaunchLog& log = launches;
 };

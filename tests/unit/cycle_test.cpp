@@ -232,8 +232,6 @@ TEST_F(CycleTest, NewWindowHungBeforeItTookTheClock) {
   EXPECT_EQ(desktop.title(a), u"A");
 }
 
-constexpr SignalCall kPika0{SignalCall::kPika, 0}, kAlarm{SignalCall::kAlarm, 0};
-
 TEST_F(CycleTest, AlarmCheckOncePerChangeOfHourAndMinute) {
   // 21:05:00 to 21:07:59, a tick a second; the first tick counts.
   for (const auto& [alarmOn, pattern, checks] : {std::tuple{1, u"%h:nn%"s, 3}, {1, u"%h:nn:ss%"s, 3}, {1, u"%s%"s, 3},
@@ -259,10 +257,7 @@ TEST_F(CycleTest, TickNestedInTheHourlyCheckNeitherRepeatsNorRewinds) {
   // ChkPika and sees a later minute than the tick around it.
   state.alarmOn = 1;
   const WindowHandle w = show(u"Doc");
-  recorded.onPika = [&] {
-    if (clock.time.minute != 0) return;
-    tickAt(22, 1);
-  };
+  recorded.onPika = [&] { if (clock.time.minute == 0) tickAt(22, 1); };
   recorded.clear();
   tickAt(22, 0);
   EXPECT_EQ(desktop.title(w), u"22:01 = Doc");
@@ -275,7 +270,7 @@ TEST_F(CycleTest, TickNestedInTheHourlyCheckNeitherRepeatsNorRewinds) {
 TEST_F(CycleTest, TicksAreSkippedWhileABoxIsOpen) {
   state.alarmOn = 1;
   const WindowHandle w = show(u"Doc");
-  recorded.onAlarm = [&] { boxes.show(u"時間だよ(^^)", u"Alarm - Tavo", 0x1131); };
+  recorded.onAlarm = [&] { reporter.boxes().show(u"時間だよ(^^)", u"Alarm - Tavo", 0x1131); };
   prompt.whileOpen = [&] {
     at(21, 7);
     desktop.rename(w, u"Changed");
@@ -283,16 +278,14 @@ TEST_F(CycleTest, TicksAreSkippedWhileABoxIsOpen) {
   };
   recorded.clear();
   tickAt(21, 6);
-  EXPECT_EQ(recorded.calls, (std::vector<SignalCall>{kPika0, kAlarm})) << "a tick ran inside the box";
+  EXPECT_EQ(recorded.calls, (std::vector<SignalCall>{{SignalCall::kPika, 0}, {SignalCall::kAlarm, 0}})) << "a tick ran inside the box";
   EXPECT_EQ(desktop.title(w), u"Changed");
   prompt.whileOpen = nullptr;
   tick();
   EXPECT_EQ(desktop.title(w), u"21:07 = Changed");
   // A box opened outside a tick leaves the clock running.
-  prompt.whileOpen = [&] {
-    tickAt(21, 8);
-  };
-  boxes.show(u"about", u"Tavo", 0x40);
+  prompt.whileOpen = [&] { tickAt(21, 8); };
+  reporter.boxes().show(u"about", u"Tavo", 0x40);
   EXPECT_EQ(desktop.title(w), u"21:08 = Changed");
 }
 

@@ -173,9 +173,7 @@ TEST_F(SignalsTest, FlashRunLengthFollowsTheLimit) {
 TEST_F(SignalsTest, FlashTicksWaitWhileABoxIsOpen) {
   set(keys::kFlashLimit, u"999");
   int ticksWhileOpen = 0;
-  prompt.whileOpen = [&] {
-    for (int i = 0; i < 5; ++i, ++ticksWhileOpen) signals.tmrFlash_Timer();
-  };
+  prompt.whileOpen = [&] { for (int i = 0; i < 5; ++i, ++ticksWhileOpen) signals.tmrFlash_Timer(); };
   flash.enable();
   EXPECT_EQ(runFlash(), 52);
   EXPECT_EQ(ticksWhileOpen, 5);
@@ -185,7 +183,7 @@ TEST_F(SignalsTest, FlashTicksWaitWhileABoxIsOpen) {
   const std::size_t before = desktop.flashes.size();
   flash.enable();
   signals.tmrFlash_Timer();
-  boxes.show(u"about", u"Tavo", 0);
+  reporter.boxes().show(u"about", u"Tavo", 0);
   runFlash();
   EXPECT_EQ(desktop.flashes.size() - before, 52u);
 }
@@ -194,10 +192,7 @@ TEST_F(SignalsTest, TicksNestedInTheStrikesGiveNoSecondSignal) {
   set({{keys::kTimePipo, u"1"}, {keys::kPipoHato, u"1"}, {keys::kWaveFilePath1, u"c.wav"}});
   at(14, 59);
   tick();
-  pump.onYield = [&] {
-    log.push_back(u"yield");
-    tick();
-  };
+  pump.onYield = [&] { log.push_back(u"yield"); tick(); };
   at(15, 0);
   tick();
   EXPECT_EQ(count(u"wave sync c.wav"), 2);
