@@ -104,10 +104,8 @@ TEST_F(CycleTest, MovingTheClockToTheLeftKeepsASettledTitleUnwritten) {
     tickAt(21, 6);
     EXPECT_EQ(desktop.title(w), u"21:06 = " + own);
     const int writes = desktop.titleWrites(w);
-    recorded.clear();
     tick(3);
     EXPECT_EQ(desktop.titleWrites(w), writes);
-    EXPECT_TRUE(recorded.calls.empty());
   }
 }
 

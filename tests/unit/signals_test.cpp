@@ -225,10 +225,11 @@ class AlarmTest : public SignalsTest {
 };
 
 TEST_F(AlarmTest, OkEndsItCancelRepeatsEveryFourthCheckAlsoIntoTheNextDay) {
+  set(keys::kWaveFilePath2, uR"("C:\My Sounds\call me.wav" /w)");
   log.clear();
   EXPECT_EQ(checks(17, 55, 20), (Shown{{2, 0x1131}}));
   EXPECT_EQ(prompt.shown[0].text, u"時間だよ(^^)");
-  EXPECT_EQ(log, (LaunchLog{u"box Alarm - Tavo", u"flash on"}));
+  EXPECT_EQ(log, (LaunchLog{uR"(wave sync C:\My Sounds\call me.wav)", u"box Alarm - Tavo", u"flash on"}));
   prompt.answers = {mb::kIdCancel, mb::kIdCancel, mb::kIdCancel, mb::kIdOk};
   EXPECT_EQ(checks(17, 57, 30, 7), (Shown{{0, 0x1131}, {3, 0x1141}, {7, 0x1141}, {11, 0x1141}}));
   EXPECT_EQ(signals.alarmRepeat(), 0);
@@ -241,21 +242,6 @@ TEST_F(AlarmTest, OkEndsItCancelRepeatsEveryFourthCheckAlsoIntoTheNextDay) {
   EXPECT_EQ(checks(17, 57, 10, 9), (Shown{{0, 0x1131}, {3, 0x1141}}));
   EXPECT_EQ(signals.alarmRepeat(), 0);
   EXPECT_EQ(state.alarmOn, 1);
-}
-
-TEST_F(AlarmTest, CallMeRunsBeforeTheBox) {
-  const std::pair<std::u16string_view, std::u16string> cases[] = {
-      {uR"("C:\My Sounds\call me.wav" /w)", uR"(wave sync C:\My Sounds\call me.wav)"},
-      {u"wake.exe --loud", u"open wake.exe|--loud"}, {u"", u""}};
-  for (const auto& [call, called] : cases) {
-    set(keys::kWaveFilePath2, call);
-    log.clear();
-    at(17, 57);
-    signals.ChkAlarm();
-    LaunchLog expected{u"box Alarm - Tavo", u"flash on"};
-    if (!called.empty()) expected.insert(expected.begin(), called);
-    EXPECT_EQ(log, expected) << utf8(call);
-  }
 }
 
 TEST_F(AlarmTest, NoSecondBoxWhileOneIsOpen) {
