@@ -184,6 +184,7 @@ TEST_F(SignalsTest, FlashTicksWaitWhileABoxIsOpen) {
   flash.enable();
   signals.tmrFlash_Timer();
   reporter.boxes().show(u"about", u"Tavo", 0);
+  EXPECT_EQ(desktop.flashes.size() - before, 1u);
   runFlash();
   EXPECT_EQ(desktop.flashes.size() - before, 52u);
 }
