@@ -16,23 +16,23 @@ class FieldTest : public ::testing::Test, public test::Boxed {
   }
 };
 
-DateTime at(int year, int month, int day) { return DateTime{year, month, day, 12, 0, 0}; }
+DateTime noonOf(int year, int month, int day) { return DateTime{year, month, day, 12, 0, 0}; }
 
 TEST_F(FieldTest, MoonAgeOfKnownDates) {
   // The last two: v = -30 gives 0, not 30; (Y - 4) / 19 is whole, so the floor must not step down.
-  const struct { DateTime date; int age; } cases[] = {{at(2000, 1, 6), 28}, {at(2001, 1, 1), 4},
-      {at(2026, 1, 18), 27}, {at(2026, 12, 6), 26}, {at(2005, 1, 13), 0}, {at(2018, 12, 9), 0}};
+  const struct { DateTime date; int age; } cases[] = {{noonOf(2000, 1, 6), 28}, {noonOf(2001, 1, 1), 4},
+      {noonOf(2026, 1, 18), 27}, {noonOf(2026, 12, 6), 26}, {noonOf(2005, 1, 13), 0}, {noonOf(2018, 12, 9), 0}};
   for (const auto& c : cases) EXPECT_EQ(MoonAge(c.date, reporter), c.age) << c.date.year << "-" << c.date.month;
   EXPECT_TRUE(prompt.shown.empty());
 }
 
 TEST_F(FieldTest, MoonAgeOverflowIsReportedAndLaterStepsGoOnWithZero) {
   // 1725 * 19 leaves 16 bits, then (Y - 0) * 11 does too: the age stays 0.
-  EXPECT_EQ(MoonAge(at(32767, 1, 1), reporter), 0);
+  EXPECT_EQ(MoonAge(noonOf(32767, 1, 1), reporter), 0);
   expectOneReport(u"MoonAge", err::kOverflow);
   // A year beyond 16 bits reads as 0: (0 + 5) * 11 + 1 + 1 = 57.
   Reporter fresh{boxes, Version{1, 70, 1}};
-  EXPECT_EQ(MoonAge(at(40000, 1, 1), fresh), 27);
+  EXPECT_EQ(MoonAge(noonOf(40000, 1, 1), fresh), 27);
   EXPECT_EQ(prompt.shown.size(), 2u);
 }
 
