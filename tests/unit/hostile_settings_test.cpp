@@ -50,7 +50,7 @@ MemoryStore busyStore(bool extended) {
   return store;
 }
 
-// Tavo on the fakes from 16:59:58 to 18:01, every dialog ended by OK; while a
+// Tavo on the fakes from 16:59 to 18:01, every dialog ended by OK; while a
 // box is open the timers tick on, as under a real modal box. Gives the reports.
 std::vector<std::u16string> runTavo(MemoryStore& store) {
   fake::FakeApp t(store);
@@ -120,7 +120,7 @@ TEST(HostileSettings, OkOverEachKeyAloneAndEveryKeyAtOnce) {
         auto reports = runTavo(store);
         std::sort(reports.begin(), reports.end());
         EXPECT_TRUE(std::adjacent_find(reports.begin(), reports.end()) == reports.end()) << "a report shown twice";
-        // So OK stores it again; the roster's OK turns the list round, hence two runs.
+        // OK again stores the same; the roster's OK turns the list round, hence two runs.
         const auto stored = snapshot(store);
         runTavo(store);
         runTavo(store);
