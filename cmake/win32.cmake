@@ -12,6 +12,8 @@ if(TAVO_WIN32_SOURCES)
   target_link_libraries(tavo_win32 PUBLIC tavo_core user32 gdi32 comctl32 imm32 winmm shell32 comdlg32 advapi32)
   # Every file of it parses <windows.h>: parse it once.
   target_precompile_headers(tavo_win32 PRIVATE <windows.h>)
+  # Not batched, as the core: Wavmend would carry most of the views.
+  set_target_properties(tavo_win32 PROPERTIES UNITY_BUILD OFF)
 else()
   add_library(tavo_win32 INTERFACE)
   target_link_libraries(tavo_win32 INTERFACE tavo_core user32 gdi32 comctl32 imm32 winmm shell32 comdlg32 advapi32)
