@@ -54,6 +54,9 @@ void Win32Sound::playWave(std::u16string_view path, bool synchronous) {
 }
 
 void Win32Shell::open(std::u16string_view file, std::u16string_view arguments) {
+  // Longer than any Windows command line, it could never start; Wine's shell
+  // overflows its stack on such a name instead of failing.
+  if (file.size() + arguments.size() > 32767) return;
   std::wstring f = wide(file), a = wide(arguments);
   ShellExecuteW(toHwnd(owner_), L"open", f.c_str(), a.empty() ? nullptr : a.c_str(), nullptr, SW_SHOWNORMAL);
 }
