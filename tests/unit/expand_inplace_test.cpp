@@ -9,7 +9,7 @@
 #include "base/text.h"
 #include "format/datetime_format.h"
 #include "format/xxformat.h"
-#include "dialogs_fixture.h"
+#include "boxed.h"
 
 namespace {
 // Heap allocations while counting is on (the tests are single-threaded).

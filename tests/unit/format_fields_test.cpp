@@ -2,7 +2,7 @@
 
 #include "base/text.h"
 #include "format/xxformat.h"
-#include "dialogs_fixture.h"
+#include "boxed.h"
 
 namespace tavo {
 namespace {

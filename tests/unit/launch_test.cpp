@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
-#include "dialogs_fixture.h"
+#include "boxed.h"
 #include "platform/fake/fake_prompt.h"
 #include "platform/fake/fake_system.h"
 

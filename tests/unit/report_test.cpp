@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "base/report.h"
-#include "dialogs_fixture.h"
+#include "boxed.h"
 
 namespace tavo {
 namespace {

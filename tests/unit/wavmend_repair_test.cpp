@@ -3,18 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include "dialogs_fixture.h"
+#include "boxed.h"
+#include "platform/fake/fake_store.h"
+#include "settings/keys.h"
 
 namespace tavo::wavmend {
 namespace {
 
 class WavmendRepair : public ::testing::Test {
  protected:
-  void set(const KeyDef& key, std::u16string_view value) { store.inner.write(kAppName, key.section, key.name, value); }
-  std::optional<std::u16string> stored(const KeyDef& key) { return store.inner.read(kAppName, key.section, key.name); }
+  void set(const KeyDef& key, std::u16string_view value) { store.MemoryStore::write(kAppName, key.section, key.name, value); }
+  std::optional<std::u16string> stored(const KeyDef& key) { return store.MemoryStore::read(kAppName, key.section, key.name); }
   bool fix() { return cmdMain_Fix(settings, prompt); }
 
-  test::LoggingStore store;
+  fake::LoggingStore store;
   Settings settings{store};
   fake::FakePrompt prompt;
 };
@@ -40,7 +42,7 @@ TEST_F(WavmendRepair, QuotesEveryValueNotBeginningWithAQuote) {
 
 TEST_F(WavmendRepair, MissingKeysAreNotCreatedAndTheMessageComesEveryTime) {
   EXPECT_TRUE(fix());
-  EXPECT_EQ(store.inner.valueCount(), 0u);
+  EXPECT_EQ(store.valueCount(), 0u);
   set(keys::kWaveFilePath2, u"a.wav");
   EXPECT_TRUE(fix());
   EXPECT_EQ(stored(keys::kWaveFilePath1), std::nullopt);
@@ -62,7 +64,7 @@ TEST_F(WavmendRepair, AStoreFailureIsNamedAndEndsTheProgram) {
   EXPECT_NE(box.title, u"Fixed!");
 
   store.failKey.clear();
-  store.inner.failReads = true;
+  store.failReads = true;
   EXPECT_FALSE(fix());
   EXPECT_EQ(prompt.shown.size(), 2u);
 }
