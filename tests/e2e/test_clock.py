@@ -58,9 +58,13 @@ class Clock(ScenarioCase):
         self.bring(b)
         self.probe.call("settitle", b, "Renamed by itself")
         self.assert_clock(b, "Renamed by itself")
+        self.probe.received(b)
         self.probe.call("settitle", b, self.probe.title(b) + " (2)")
         self.assert_clock(b, "Renamed by itself (2)")
-        time.sleep(4 * TICK)  # let Tavo see the edit before the window goes
+        # Tavo must see the edit before the window goes: it writes it back once.
+        put_back = []
+        wait_until(lambda: put_back.extend(self.probe.received(b)) or any(t.endswith(" (2)") for t in put_back), 5,
+                   what="the edited title written back")
         # (A hung window in front is the soak's; here it only answers.)
         self.bring(a)
         self.assert_clock(a, WIDE_TITLE)
