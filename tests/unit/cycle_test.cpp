@@ -15,33 +15,6 @@ std::u16string placed(std::u16string_view clock, std::u16string_view own, int ri
   return right ? std::u16string(own) + sep + std::u16string(clock) : std::u16string(clock) + sep + std::u16string(own);
 }
 
-TEST_F(CycleTest, PlacementFollowsMinuteAndOwnTitleThenRestores) {
-  // Titles outside the BMP: lengths and cuts count UTF-16 units.
-  const std::u16string a = u"日記 😀 e\u0301", b = u"𠮷野家 𝄞";
-  for (auto [right, equal] : {std::pair{0, 0}, {0, 1}, {1, 0}, {1, 1}, {2, 1}, {0, 2}, {1, 255}}) {
-    SCOPED_TRACE(testing::Message() << right << "," << equal);
-    state.clockRight = static_cast<std::uint8_t>(right);
-    state.equalSeparate = static_cast<std::uint8_t>(equal);
-    fresh();
-    const auto shown = [&](std::u16string_view clock, const std::u16string& own) {
-      return right < 2 && equal < 2 ? placed(clock, own, right, equal) : own;  // any other pair: no clock
-    };
-    const WindowHandle w = show(a, u"Ed");
-    EXPECT_EQ(desktop.title(w), shown(u"21:05", a));
-    tickAt(21, 6);
-    EXPECT_EQ(desktop.title(w), shown(u"21:06", a));
-    retitle(w, b);
-    EXPECT_EQ(desktop.title(w), shown(u"21:06", b));
-    const int writes = desktop.titleWrites(w), reads = desktop.titleReads();
-    tick(3);
-    EXPECT_EQ(desktop.titleWrites(w), writes) << "a settled title is rewritten";
-    EXPECT_EQ(desktop.titleReads() - reads, 6);
-    at(21, 7);  // left as the minute turns: the title carries the clock placed before
-    show(u"B", u"Other");
-    EXPECT_EQ(desktop.title(w), b);
-  }
-}
-
 TEST_F(CycleTest, EditsKeepingTheClockAreCutByLengthAtThePlacedSide) {
   // 300 characters: beyond what a byte count could take off.
   const std::u16string xs(294, u'x'), longClock = u"21:05 " + xs, longPattern = u"%h:nn% " + xs;
@@ -157,32 +130,6 @@ TEST_F(CycleTest, RosterExcludesExactClassNamesButKeepsTheHourlyCheck) {
 // ticks, 5 in 40 ticks and one at least every 17.
 constexpr int kTriesIn40Ticks = 5, kLongestGap = 17;
 
-TEST_F(CycleTest, WindowHungWhenItLosesTheFrontGetsItsOwnTitleLater) {
-  enum class Then { kAnswers, kCloses, kRetitles };
-  for (Then then : {Then::kAnswers, Then::kCloses, Then::kRetitles}) {
-    SCOPED_TRACE(static_cast<int>(then));
-    fresh();
-    const WindowHandle a = show(u"A");
-    desktop.hang(a);
-    const WindowHandle b = show(u"B");
-    EXPECT_EQ(desktop.title(a), u"21:05 = A");
-    EXPECT_EQ(desktop.title(b), u"21:05 = B");
-    int writes = desktop.titleWrites(a);
-    tick(40);
-    EXPECT_EQ(desktop.titleWrites(a) - writes, kTriesIn40Ticks);
-    if (then == Then::kCloses) desktop.close(a);
-    if (then != Then::kCloses) desktop.hang(a, false);
-    if (then == Then::kRetitles) desktop.rename(a, u"A, saved");
-    tick(kLongestGap);
-    EXPECT_EQ(desktop.title(a), then == Then::kAnswers ? u"A" : then == Then::kCloses ? u"" : u"A, saved");
-    writes = desktop.titleWrites(a);
-    tick(40);
-    EXPECT_EQ(desktop.titleWrites(a), writes) << "nothing is owed any more";
-    EXPECT_EQ(desktop.title(b), u"21:05 = B");
-  }
-  EXPECT_TRUE(prompt.shown.empty());
-}
-
 // Hung as it came to the front, or in front across a minute: no write every tick, the clock once it answers.
 TEST_F(CycleTest, HungInFrontKeepsOneClockAndTakesTheNewOneOnceItAnswers) {
   for (const auto& [hungFirst, waitForIt] : {std::pair{true, true}, {false, true}, {false, false}}) {
@@ -204,21 +151,6 @@ TEST_F(CycleTest, HungInFrontKeepsOneClockAndTakesTheNewOneOnceItAnswers) {
     show(u"B");
     EXPECT_EQ(desktop.title(a), u"A");
   }
-}
-
-TEST_F(CycleTest, BackInFrontStillCarryingAnOldClock) {
-  const WindowHandle a = show(u"A");
-  desktop.hang(a);
-  const WindowHandle b = show(u"B");
-  at(21, 6);
-  desktop.hang(a, false);
-  desktop.bringToFront(a);  // before the cycle tried again
-  tick();
-  EXPECT_EQ(desktop.title(a), u"21:06 = A");
-  desktop.bringToFront(b);
-  tick();
-  EXPECT_EQ(desktop.title(a), u"A");
-  EXPECT_EQ(desktop.title(b), u"21:06 = B");
 }
 
 TEST_F(CycleTest, AlarmCheckOncePerChangeOfHourAndMinute) {
@@ -256,28 +188,6 @@ TEST_F(CycleTest, TickNestedInTheHourlyCheckNeitherRepeatsNorRewinds) {
   EXPECT_EQ(desktop.titleWrites(w), writes) << "the time key stepped back";
 }
 
-TEST_F(CycleTest, TicksAreSkippedWhileABoxIsOpen) {
-  state.alarmOn = 1;
-  const WindowHandle w = show(u"Doc");
-  recorded.onAlarm = [&] { reporter.boxes().show(u"時間だよ(^^)", u"Alarm - Tavo", 0x1131); };
-  prompt.whileOpen = [&] {
-    at(21, 7);
-    desktop.rename(w, u"Changed");
-    tick(3);
-  };
-  recorded.clear();
-  tickAt(21, 6);
-  EXPECT_EQ(recorded.calls, (std::vector<SignalCall>{{SignalCall::kPika, 0}, {SignalCall::kAlarm, 0}})) << "a tick ran inside the box";
-  EXPECT_EQ(desktop.title(w), u"Changed");
-  prompt.whileOpen = nullptr;
-  tick();
-  EXPECT_EQ(desktop.title(w), u"21:07 = Changed");
-  // A box opened outside a tick leaves the clock running.
-  prompt.whileOpen = [&] { tickAt(21, 8); };
-  reporter.boxes().show(u"about", u"Tavo", 0x40);
-  EXPECT_EQ(desktop.title(w), u"21:08 = Changed");
-}
-
 TEST_F(CycleTest, FailuresOfTheChecksAreReportedUnderTheTickWhichGoesOn) {
   state.alarmOn = 1;
   const WindowHandle w = show(u"Doc");
@@ -309,22 +219,6 @@ TEST_F(CycleTest, StdFormatAssemblesThePatternFromTheDisplaySettings) {
   }
   settings.save(kSectionMain, u"ShowYear", u"yes");
   EXPECT_THROW(GetStdFormat(settings, 0), Error);
-}
-
-TEST_F(CycleTest, RosterLoadsUpToTheFirstGapAndNeverPastFifty) {
-  for (int n : {0, 1, 3}) settings.save(kSectionMain, windowListKey(n), u"C" + decimal(n));
-  LoadWList(settings, state);
-  EXPECT_EQ(state.roster, (std::vector<std::u16string>{u"C0", u"C1"}));
-  for (int n = 0; n <= 60; ++n) settings.save(kSectionMain, windowListKey(n), u"C" + decimal(n));
-  LoadWList(settings, state);
-  EXPECT_EQ(state.rosterCount(), 51);
-  settings.save(kSectionMain, u"WindowList0", u"");  // stored but empty
-  LoadWList(settings, state);
-  EXPECT_EQ(state.rosterCount(), 0);
-  state.roster = {u"Vim"};
-  store.failReads = true;
-  EXPECT_THROW(LoadWList(settings, state), Error);
-  EXPECT_EQ(state.roster, std::vector<std::u16string>{u"Vim"}) << "a failed load keeps the roster in force";
 }
 
 }  // namespace

@@ -79,89 +79,6 @@ TEST_F(DetailsDialogTest, ABadStoredFlagIsReportedAndShownAsItsDefault) {
   EXPECT_EQ(d.txtEtc(kHour), u"") << "the reload stopped before the alarm time";
 }
 
-TEST_F(DetailsDialogTest, LeavingABoxNormalisesIt) {
-  struct Case {
-    int box;
-    std::u16string_view typed, left;
-  } const cases[] = {
-      {kHour, u"7", u"07"},    {kHour, u"30", u"06"},   {kHour, u"24", u"00"},   {kHour, u"23", u"23"},
-      {kHour, u"ab", u"10"},   {kHour, u"", u"10"},     {kHour, u"-5", u"-5"},   {kHour, u"9 ", u"9 "},
-      {kMinute, u"75", u"15"}, {kMinute, u"60", u"00"}, {kMinute, u"59", u"59"}, {kMinute, u"5", u"05"},
-      {kMinute, u"", u"10"},   {kCount, u"ab", u"10"},  {kCount, u"", u"10"},    {kCount, u"99", u"99"},
-      {kCount, u"-5", u"-5"},  {kMessage, u"", u""},    {kMessage, u"ab", u"ab"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(normalized(c.box, c.typed), c.left) << c.box << " " << utf8(c.typed);
-  open().setText(kHour, u"30");
-  dialog->txtEtc_LostFocus(kHour);
-  EXPECT_EQ(dialog->txtEtc(kHour), u"06");
-
-  // What OK takes for a whole number.
-  for (auto text : {u"5", u"05", u"10"}) EXPECT_EQ(IsWholeNumber(text), 1) << utf8(text);
-  for (auto text : {u"1.", u"-5", u" 5", u"5 ", u"", u" ", u"ab", u"+5", u"1e3", u"&H1", u"1\t"})
-    EXPECT_EQ(IsWholeNumber(text), 0) << utf8(text);
-}
-
-TEST_F(DetailsDialogTest, OkSavesEveryValueInItsOrder) {
-  auto& d = open();
-  EXPECT_TRUE(store.log.empty()) << "opening writes nothing";
-  d.clickShow(kSecond);
-  d.clickEtc(kAlarm);
-  d.setText(kMessage, u"");  // stored empty, neither trimmed nor checked
-  d.cmdSet_Click(0);
-  const std::vector<std::u16string> expected = {
-      u"EqualSeparate=1", u"24h=1",      u"ShowDate=1",      u"ShowDay=0",   u"ShowSecond=1",
-      u"ShowYear=0",      u"TimePika=1", u"TimeFuru=0",      u"TimeFuruCount=10", u"TimePipo=0",
-      u"PipoHato=0",      u"Alarm=1",    u"AlarmTime=17:57", u"AlarmMessage=",
-  };
-  EXPECT_EQ(store.log, expected);
-  EXPECT_TRUE(prompt.shown.empty());
-  EXPECT_TRUE(d.closed());
-  EXPECT_EQ(state.alarmMessage, u"");
-  EXPECT_EQ(state.clockPattern, u"%h:nn:ss%,%mmm%,%d%");
-
-  // A key that cannot be stored is reported once and stops no other.
-  store.log.clear();
-  store.failKey = u"ShowDay";
-  open().cmdSet_Click(0);
-  EXPECT_EQ(reports(kSetLocation), 1);
-  EXPECT_EQ(store.log.size(), expected.size() - 1);
-  EXPECT_TRUE(dialog->closed());
-}
-
-// Enter may press OK while a time box still has the focus: each box is
-// taken as leaving it would leave it, not stored as an hour that never comes.
-TEST_F(DetailsDialogTest, OkChecksTheCountAndTheTimeWhateverTheSwitches) {
-  const struct {
-    std::u16string_view switches, count, hour, minute;  // switches: TimeFuru, Alarm
-    std::u16string_view stored;                         // TimeFuru TimeFuruCount Alarm AlarmTime
-    std::size_t boxes;
-  } cases[] = {
-      {u"11", u"", u"12", u"00", u"0 10 1 12:00", 1},     {u"11", u"-5", u"12", u"00", u"0 10 1 12:00", 1},
-      {u"11", u" 5", u"12", u"00", u"1 5 1 12:00", 0},    {u"11", u"05", u"12", u"00", u"1 05 1 12:00", 0},
-      {u"11", u"7 ", u"25", u"75", u"1 7 1 01:15", 0},    {u"11", u"10", u"7", u"5", u"1 10 1 07:05", 0},
-      {u"11", u"10", u"", u"30", u"1 10 1 10:30", 0},     {u"11", u"10", u"23", u"59", u"1 10 1 23:59", 0},
-      {u"11", u"10", u"12", u"3 ", u"1 10 0 12:00", 1},   {u"00", u"x", u"-5", u"00", u"0 10 0 12:00", 2},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(utf8(c.count) + "|" + utf8(c.hour) + "|" + utf8(c.minute));
-    prompt.shown.clear();
-    set(keys::kTimeFuru, c.switches.substr(0, 1));
-    auto& d = open();
-    d.setEtc(kAlarm, c.switches[1] == u'1');
-    d.setText(kCount, std::u16string(c.count));
-    d.setText(kHour, std::u16string(c.hour));
-    d.setText(kMinute, std::u16string(c.minute));
-    d.cmdSet_Click(0);
-    EXPECT_EQ(*stored(keys::kTimeFuru) + u" " + *stored(keys::kTimeFuruCount) + u" " + *stored(keys::kAlarm) + u" " +
-                  *stored(keys::kAlarmTime),
-              c.stored);
-    EXPECT_EQ(decimal(state.alarmOn) + u" " + state.alarmTime, c.stored.substr(c.stored.size() - 7));
-    EXPECT_EQ(prompt.shown.size(), c.boxes);
-  }
-  EXPECT_EQ(prompt.shown.back().text, kBadTimeText);
-  EXPECT_EQ(prompt.shown.back().flags, 0x1030u);
-}
-
 TEST_F(DetailsDialogTest, TheExtendedFormatKeepsItsPatternAndTheDisplayBoxes) {
   set({{keys::kTavoXX, u"1"}, {keys::kShowSecond, u"1"}, {keys::kShowDate, u"0"}});
   state.plugInFlags.tavoXX = 1;
@@ -209,24 +126,6 @@ TEST_F(DetailsDialogTest, TheChooserStartsAtTheStoredProgramPartAndStoresTheChoi
   EXPECT_EQ(stored(keys::kWaveFilePath2), u"C:\\Media\\call.exe");
   EXPECT_EQ(files.requests.back().ownerWindow, 0x1234u);
   EXPECT_TRUE(prompt.shown.empty());
-}
-
-TEST_F(DetailsDialogTest, CancellingTheChooserAsksWhetherToSwitchOff) {
-  set({{keys::kTimePipo, u"1"}, {keys::kWaveFilePath1, u"C:\\a.wav"}});
-  auto& d = open();
-  prompt.answers = {mb::kIdNo, mb::kIdYes};
-
-  d.cmdWavSet_Click(kChime);  // No: nothing changes
-  EXPECT_EQ(d.chkEtc(kPipo).value, 1);
-  d.cmdWavSet_Click(kChime);  // Yes: the chime box goes off, the stored file stays
-  EXPECT_EQ(d.chkEtc(kPipo).value, 0);
-  EXPECT_FALSE(d.cmdWavSetEnabled(kChime));
-  EXPECT_EQ(stored(keys::kWaveFilePath1), u"C:\\a.wav");
-  EXPECT_EQ(stored(keys::kTimePipo), u"1") << "reaches the store only through OK";
-  ASSERT_EQ(prompt.shown.size(), 2u);
-  EXPECT_EQ(prompt.shown[0].text, u"ぴぽんとを OFF にしますか?");
-  EXPECT_EQ(prompt.shown[0].title, u"ぴぽんと");
-  EXPECT_EQ(prompt.shown[0].flags, 0x124u) << "question, Yes/No, No by default";
 }
 
 TEST_F(DetailsDialogTest, AChooserThatCannotOpenIsReportedAndCountsAsCancelled) {

@@ -125,14 +125,5 @@ TEST_F(RosterDialogTest, FollowingStopsAtFiftyEntriesButFiftyOneStoredLoadAndSto
   EXPECT_EQ(state.roster.front(), u"C50");
 }
 
-TEST_F(RosterDialogTest, EveryResizeBringsTheDialogToTheTop) {
-  open().Form_Resize();
-  ASSERT_EQ(desktop.moves.size(), 1u);
-  EXPECT_EQ(desktop.moves[0].window, window.self);
-  EXPECT_EQ(desktop.moves[0].insertAfter, swp::kTopmost);
-  EXPECT_EQ(desktop.moves[0].flags, 0x43u);
-  EXPECT_EQ(desktop.foregroundWindow(), window.self);
-}
-
 }  // namespace
 }  // namespace tavo

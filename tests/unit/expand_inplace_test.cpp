@@ -37,25 +37,6 @@ class ExpandInPlaceTest : public ::testing::Test, public test::Boxed {
 
 DateTime at(int hour, int minute, int second) { return DateTime{2026, 12, 6, hour, minute, second}; }
 
-TEST_F(ExpandInPlaceTest, AReusedReadingReadsAsAFreshOne) {
-  // Whatever the reading held before: longer or shorter texts, keys that
-  // gain or lose digits and seconds, the open-placeholder marker.
-  const std::pair<const char*, DateTime> steps[] = {
-      {"%h:nn:ss%,%mmm%,%d%,%ddd% long enough to leave the buffer of a short string", at(23, 59, 59)},
-      {"%h:nn%", at(9, 5, 7)}, {"%ss%", at(10, 0, 0)}, {"abc%h", at(10, 0, 0)}, {"%h:nn%,%m%/%d%", at(0, 0, 5)},
-      {"", at(12, 34, 56)}, {"%h%x%n", at(1, 2, 3)}, {"%tt h:nn:ss% %kk5h:nn% %o%%r%", at(3, 4, 5)},
-      {"\\%%yy%\\\\", at(21, 5, 7)},
-  };
-  ClockReading reading;
-  for (int round = 0; round < 2; ++round)
-    for (const auto& [pattern, now] : steps) {
-      FromXXFToShowClk(utf16(pattern), now, resources, reporter, reading);
-      const ClockReading expected = fresh(utf16(pattern), now);
-      EXPECT_EQ(reading.text + u"|" + reading.timeKey, expected.text + u"|" + expected.timeKey) << pattern;
-    }
-  EXPECT_TRUE(prompt.shown.empty());
-}
-
 // Codes made of token letters, quotes, backslashes and plain text read in
 // place up to their closing "%" format as the formatter formats them alone.
 TEST_F(ExpandInPlaceTest, CodesReadInPlaceFormatAsTheyDoOnTheirOwn) {
@@ -95,14 +76,6 @@ TEST_F(ExpandInPlaceTest, AnAmPmMarkerBehindTheHourMakesItTwelveHour) {
   EXPECT_EQ(formatDateTime(evening, u"hh \"h\" AMPM h"), u"09 h 午後 9");
   EXPECT_EQ(fresh(u"<%h:nn a/p%>%h%", evening).text, u"<9:05 p>21");  // each placeholder for itself
   EXPECT_EQ(fresh(u"%" + dashes + u"h am/pm%|%tt h AM/PM%", evening).text, dashes + u"9 pm|9 PM");
-}
-
-TEST_F(ExpandInPlaceTest, AFieldLeftOpenNeverRuns) {
-  resources.present = true;
-  EXPECT_EQ(fresh(u"%RS%-%RS", at(9, 5, 7)).text, u"XXErr");
-  EXPECT_EQ(resources.calls, 1);
-  EXPECT_EQ(fresh(u"%kxh", at(9, 5, 7)).text, u"XXErr");
-  EXPECT_TRUE(prompt.shown.empty()) << "a past-midnight hour without its digit would have been reported";
 }
 
 }  // namespace

@@ -57,17 +57,5 @@ TEST_F(PatternTest, FieldsSeeTheSameReadingAndReportTheirOwnErrors) {
   EXPECT_TRUE(reported(u"KTime", err::kTypeMismatch));
 }
 
-TEST_F(PatternTest, GetXXFReturnsTheStoredPatternOrEmpty) {
-  MemoryStore store;
-  Settings settings(store);
-  EXPECT_EQ(GetXXF(settings, reporter), u"");
-  saveText(settings, keys::kXXFormat, u" %h:nn% 月齢%o% ");
-  EXPECT_EQ(GetXXF(settings, reporter), u" %h:nn% 月齢%o% ");
-  EXPECT_TRUE(prompt.shown.empty());
-  store.failReads = true;
-  EXPECT_EQ(GetXXF(settings, reporter), u"");
-  EXPECT_TRUE(reported(u"GetXXF", err::kStore));
-}
-
 }  // namespace
 }  // namespace tavo

@@ -22,16 +22,6 @@ TEST_F(ErrorReport, FiveLinesWithLocationVersionAndContact) {
             std::u16string::npos);
 }
 
-TEST_F(ErrorReport, IdenticalReportsAreShownOnce) {
-  reporter.report(u"a", Error::of(13));
-  reporter.report(u"a", Error::of(13));
-  reporter.report(u"b", Error::of(13));
-  reporter.report(u"a", Error::of(6));
-  ASSERT_EQ(prompt.shown.size(), 3u);
-  EXPECT_EQ(prompt.shown[0].flags, 0x1010u);
-  EXPECT_EQ(prompt.shown[0].title, u"エラー - Tavo");
-}
-
 TEST_F(ErrorScope, StepReportsAndContinuesTestEntersGuardedBranch) {
   Scope scope(reporter, u"frmMain!ChkPika");
   int after = 0;

@@ -1,24 +1,12 @@
-// The hourly signal (chime, cuckoo strikes, flash, shake, hourly entries),
-// the flash run, the daily alarm with its repeats, how broken settings are
-// met, and that none of them stacks a message box over an open one.
+// The hourly signal (chime, cuckoo strikes, flash, shake), the daily alarm,
+// how broken settings are met, and that none of them stacks a message box
+// over an open one.
 #include <utility>
 
 #include "tests/unit/cycle_fixture.h"
 
 namespace tavo {
 namespace {
-
-TEST_F(SignalsTest, GivenOnceAnHourAndRearmedByAnyOtherMinute) {
-  // The machine may sleep through minute 01, or through a whole hour.
-  const int checks[][3] = {{9, 59, 0},  {10, 0, 1},  {10, 0, 1},  {10, 1, 1}, {11, 0, 2},
-                           {11, 0, 2},  {11, 17, 2}, {12, 0, 3},  {14, 0, 3}};  // hour, minute, signals so far
-  log.clear();
-  for (const auto& [h, m, signalled] : checks) {
-    at(h, m);
-    signals.ChkPika(0);
-    EXPECT_EQ(count(u"flash on"), signalled) << h << ":" << m;
-  }
-}
 
 TEST_F(SignalsTest, ChimeOnlyForAWaveFileAndCuckooStrikesOnATwelveHourDial) {
   set({{keys::kTimePipo, u"1"}, {keys::kTimePika, u"0"}});
@@ -74,29 +62,6 @@ TEST_F(SignalsTest, SwitchThatIsNoNumberIsReportedAndRuns) {
   EXPECT_EQ(log, LaunchLog{});
 }
 
-TEST_F(SignalsTest, ShakeCyclesAndTheWayBack) {
-  set({{keys::kTimePika, u"0"}, {keys::kTimeFuru, u"1"}});
-  const std::tuple<std::u16string_view, std::size_t, bool> cases[] = {
-      {u"0", 5, false}, {u"-1", 1, false}, {u"-300", 1, false}, {u"10", 45, false}, {u"40000", 0, true},
-      {u"ten", 0, true}};
-  for (const auto& [count, moves, reports] : cases) {
-    set(keys::kTimeFuruCount, count);
-    desktop.moves.clear();
-    prompt.shown.clear();
-    pump.yields = 0;
-    newHour(10);
-    EXPECT_EQ(desktop.moves.size(), moves) << utf8(count);
-    EXPECT_EQ(pump.yields, moves == 0 ? 0 : static_cast<int>(moves - 1)) << utf8(count);
-    EXPECT_EQ(!prompt.shown.empty(), reports) << utf8(count);
-  }
-  EXPECT_TRUE(reported(u"frmMain!ChkPika", err::kTypeMismatch));
-  // Without its place the window could not be put back.
-  desktop.moves.clear();
-  desktop.close(front);
-  signals.VibrateWindow(front, 3);
-  EXPECT_TRUE(desktop.moves.empty());
-}
-
 // Out of range: a message, the default stored and used. No number: a report, and the window keeps its place.
 TEST_F(SignalsTest, ShakeAmplitudeFollowsTheDisplayAndTheStoredWidth) {
   const std::tuple<std::u16string_view, int, int, int, int, std::u16string_view> cases[] = {
@@ -123,70 +88,6 @@ TEST_F(SignalsTest, ShakeAmplitudeFollowsTheDisplayAndTheStoredWidth) {
   EXPECT_EQ(prompt.shown[0].text, u"レジストリの振幅設定が正しくありません。\r\n初期設定値に戻しました。");
   EXPECT_TRUE(prompt.shown[0].title == u"エラー - Tavo" && prompt.shown[0].flags == 0x1010u);
   EXPECT_TRUE(reported(u"frmMain!VibrateWindow", err::kTypeMismatch));
-}
-
-TEST_F(SignalsTest, HourlyEntries) {
-  const std::pair<int, std::u16string_view> entries[] = {
-      {3, u"  third.exe now "}, {2, u"   "}, {1, u"first.wav"}, {0, u"zero.exe"}};
-  for (const auto& [n, line] : entries) set(KeyDef{kSectionMain, cuteKey(7, n), u""}, line);
-  set(keys::kTimePika, u"0");
-  const LaunchLog both{u"open third.exe|now", u"wave async first.wav"}, zero{u"open zero.exe|"};
-  const std::u16string_view three = u"0,0,0,0,0,0,0,3";
-  const std::tuple<std::uint8_t, std::u16string_view, LaunchLog, int> cases[] = {
-      {1, three, both, 0}, {0, three, {}, 0}, {0, u"garbage", {}, 0},  // never read without the flag
-      {1, u"0,0,0,0,0,0,0,0", {}, 0}, {1, u"0,0,0,0,0,0,0, 1 ,9", {u"wave async first.wav"}, 0},
-      // A huge count does not hang the signal: entries above 999 are never looked up.
-      {1, u"0,0,0,0,0,0,0,2000000000", both, 0},
-      // A count that cannot be read tries entry 00 alone.
-      {1, u"0,0,0,0,0,0", zero, err::kSubscript}, {1, u"0,0,0,0,0,0,0,three", zero, err::kTypeMismatch},
-  };
-  for (const auto& [tavoCt, counts, launched, reportNumber] : cases) {
-    state.plugInFlags.tavoCt = tavoCt;
-    set(keys::kCuteCounts, counts);
-    log.clear();
-    newHour(7);
-    EXPECT_TRUE(reportNumber == 0 || reported(u"frmMain!ChkPika", reportNumber)) << utf8(counts);
-    std::erase_if(log, [](const std::u16string& e) { return e.starts_with(u"box "); });
-    EXPECT_EQ(log, launched) << utf8(counts);
-  }
-}
-
-TEST_F(SignalsTest, FlashRunLengthFollowsTheLimit) {
-  // In this order: a limit that is no number keeps the previous run's (and is reported once).
-  const std::tuple<std::u16string_view, int, std::size_t, std::u16string_view> cases[] = {
-      {u"many", 2, 1, u"many"}, {u"", 52, 0, u"50"},       {u"0", 2, 0, u"0"},   {u"7", 9, 0, u"7"},
-      {u"254", 256, 0, u"254"}, {u"255", 257, 1, u"50"},   {u"-1", 52, 1, u"50"}, {u"5", 7, 0, u"5"},
-      {u"many", 7, 0, u"many"}};  // limit ("": not stored), flashes, boxes, stored after
-  for (const auto& [limit, flashes, boxesShown, storedAfter] : cases) {
-    store = MemoryStore{};
-    if (!limit.empty()) set(keys::kFlashLimit, limit);
-    const std::size_t before = prompt.shown.size();
-    flash.enable();
-    EXPECT_EQ(runFlash(), flashes) << utf8(limit);
-    EXPECT_EQ(prompt.shown.size() - before, boxesShown) << utf8(limit);
-    EXPECT_EQ(stored(keys::kFlashLimit), storedAfter) << utf8(limit);
-    EXPECT_EQ(signals.flashCount(), 0) << utf8(limit);
-  }
-  EXPECT_TRUE(reported(kFlashTickLocation, err::kTypeMismatch));
-}
-
-TEST_F(SignalsTest, FlashTicksWaitWhileABoxIsOpen) {
-  set(keys::kFlashLimit, u"999");
-  int ticksWhileOpen = 0;
-  prompt.whileOpen = [&] { for (int i = 0; i < 5; ++i, ++ticksWhileOpen) signals.tmrFlash_Timer(); };
-  flash.enable();
-  EXPECT_EQ(runFlash(), 52);
-  EXPECT_EQ(ticksWhileOpen, 5);
-  EXPECT_EQ(prompt.shown.size(), 1u) << "a tick during the message opened another";
-  // Nor does a run go on under a box that something else opened.
-  prompt.whileOpen = [&] { signals.tmrFlash_Timer(); };
-  const std::size_t before = desktop.flashes.size();
-  flash.enable();
-  signals.tmrFlash_Timer();
-  reporter.boxes().show(u"about", u"Tavo", 0);
-  EXPECT_EQ(desktop.flashes.size() - before, 1u);
-  runFlash();
-  EXPECT_EQ(desktop.flashes.size() - before, 52u);
 }
 
 TEST_F(SignalsTest, TicksNestedInTheStrikesGiveNoSecondSignal) {
@@ -224,26 +125,6 @@ class AlarmTest : public SignalsTest {
     return boxesAt;
   }
 };
-
-TEST_F(AlarmTest, OkEndsItCancelRepeatsEveryFourthCheckAlsoIntoTheNextDay) {
-  set(keys::kWaveFilePath2, uR"("C:\My Sounds\call me.wav" /w)");
-  log.clear();
-  EXPECT_EQ(checks(17, 55, 20), (Shown{{2, 0x1131}}));
-  EXPECT_EQ(prompt.shown[0].text, u"時間だよ(^^)");
-  EXPECT_EQ(log, (LaunchLog{uR"(wave sync C:\My Sounds\call me.wav)", u"box Alarm - Tavo", u"flash on"}));
-  prompt.answers = {mb::kIdCancel, mb::kIdCancel, mb::kIdCancel, mb::kIdOk};
-  EXPECT_EQ(checks(17, 57, 30, 7), (Shown{{0, 0x1131}, {3, 0x1141}, {7, 0x1141}, {11, 0x1141}}));
-  EXPECT_EQ(signals.alarmRepeat(), 0);
-  EXPECT_EQ(count(u"flash on"), 5);
-  prompt.answers = {mb::kIdCancel};
-  prompt.defaultAnswer = mb::kIdCancel;
-  EXPECT_EQ(checks(17, 57, 24 * 60, 8).size(), 1u + 360u) << "the first box, then one every fourth check";
-  // Still repeating: the day's box comes, and only OK on a repeat ends it.
-  prompt.answers = {mb::kIdOk, mb::kIdOk};
-  EXPECT_EQ(checks(17, 57, 10, 9), (Shown{{0, 0x1131}, {3, 0x1141}}));
-  EXPECT_EQ(signals.alarmRepeat(), 0);
-  EXPECT_EQ(state.alarmOn, 1);
-}
 
 TEST_F(AlarmTest, NoSecondBoxWhileOneIsOpen) {
   prompt.answers = {mb::kIdCancel, mb::kIdCancel};

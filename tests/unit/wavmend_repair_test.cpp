@@ -21,25 +21,6 @@ class WavmendRepair : public ::testing::Test {
   fake::FakePrompt prompt;
 };
 
-TEST_F(WavmendRepair, QuotesEveryValueNotBeginningWithAQuote) {
-  const std::pair<std::u16string_view, std::u16string_view> cases[] = {
-      {u" chime.wav ", u"\" chime.wav \""}, {u"\"C:\\My Sounds\\a.wav\" /w", u"\"C:\\My Sounds\\a.wav\" /w"},
-      {u"\"C:\\no closing quote.wav", u"\"C:\\no closing quote.wav"}, {u"", u""}};  // the first: no trimming
-  for (const auto& [before, after] : cases) {
-    SCOPED_TRACE(utf8(before));
-    store.log.clear();
-    set(keys::kWaveFilePath1, before);
-    set(keys::kWaveFilePath2, before);
-    EXPECT_TRUE(fix());
-    EXPECT_EQ(stored(keys::kWaveFilePath1), after);
-    EXPECT_EQ(stored(keys::kWaveFilePath2), after);
-    EXPECT_EQ(store.log.size(), before == after ? 0u : 2u);
-    store.log.clear();
-    EXPECT_TRUE(fix());
-    EXPECT_TRUE(store.log.empty()) << "a second run changes nothing";
-  }
-}
-
 TEST_F(WavmendRepair, MissingKeysAreNotCreatedAndTheMessageComesEveryTime) {
   EXPECT_TRUE(fix());
   EXPECT_EQ(store.valueCount(), 0u);

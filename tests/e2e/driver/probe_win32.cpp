@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -336,7 +335,7 @@ Reply regdump(const Fields& a) {
   }
 }
 
-// ---- soak: churning windows, stopped threads, another process's counters ----
+// ---- soak: titles that stress a reader, another process's counters ------------
 
 // Titles that stress a reader: plain, empty, 100 000 units, and unpaired
 // surrogates (which no UTF-8 line can carry, so they are made here).
@@ -355,95 +354,6 @@ std::wstring soakTitle(unsigned long n) {
              L"\xDBFF";
   }
 }
-
-// A thread that starts a window every `createMs`, which comes to the front,
-// closes the oldest beyond `keep`, and has the newest retitle itself every
-// `retitleMs`; titles cycle through soakTitle(). Windows are made on helper
-// threads, so a slow moment of Wine delays them without slowing the pace;
-// at most kInFlight are under way, beyond that a start is counted as late.
-class Churn {
- public:
-  Churn(DWORD createMs, DWORD retitleMs, std::size_t keep) : keep_(keep), thread_([this, createMs, retitleMs] {
-    using Clock = std::chrono::steady_clock;
-    auto nextCreate = Clock::now(), nextRetitle = nextCreate;
-    for (unsigned long n = 0; !stop_; Sleep(2)) {
-      const auto now = Clock::now();
-      // Behind schedule: carry on from now, do not burst.
-      if (now >= nextCreate) {
-        nextCreate = std::max(nextCreate + std::chrono::milliseconds(createMs), now);
-        startOne(n++);
-      }
-      if (now >= nextRetitle) {
-        nextRetitle = std::max(nextRetitle + std::chrono::milliseconds(retitleMs), now);
-        retitleNewest(n++);
-      }
-    }
-  }) {}
-
-  // The last `keep` windows stay open, so that a test can look at the
-  // titles they were left with.
-  Reply stop() {
-    stop_ = true;
-    thread_.join();
-    for (int i = 0; inFlight_ > 0 && i < 2000; ++i) Sleep(5);
-    if (inFlight_ > 0) fail(L"windows still being made");
-    std::lock_guard lock(mutex_);
-    Reply r;
-    for (const auto& n : counts_) r.push_back(std::to_wstring(n));
-    return r;
-  }
-
- private:
-  enum { kCreated, kClosed, kRetitled, kFronted, kLate, kFailed, kCounts };
-  static constexpr int kInFlight = 8;
-
-  void startOne(unsigned long n) {
-    if (inFlight_ >= kInFlight) {
-      ++counts_[kLate];
-      return;
-    }
-    ++inFlight_;
-    std::thread([this, n] {
-      try {
-        HWND h = createWindow(L"ChurnWindow", soakTitle(n));
-        auto fronting = post(h, bringToFront(h));
-        const bool front = finished(*fronting) && fronting->result;
-        std::lock_guard lock(mutex_);
-        ++counts_[kCreated];
-        counts_[kFronted] += front;
-        alive_.push_back(h);
-        for (; alive_.size() > keep_; ++counts_[kClosed]) {
-          PostMessageW(alive_.front(), WM_CLOSE, 0, 0);
-          alive_.erase(alive_.begin());
-        }
-      } catch (const Failure&) {
-        ++counts_[kFailed];
-      }
-      --inFlight_;
-    }).detach();
-  }
-
-  void retitleNewest(unsigned long n) {
-    std::lock_guard lock(mutex_);
-    if (alive_.empty()) return;
-    try {
-      post(alive_.back(), retitle(alive_.back(), soakTitle(n)));
-      ++counts_[kRetitled];
-    } catch (const Failure&) {
-      ++counts_[kFailed];
-    }
-  }
-
-  const std::size_t keep_;
-  std::atomic<bool> stop_{false};
-  std::atomic<int> inFlight_{0};
-  std::atomic<long> counts_[kCounts] = {};
-  std::mutex mutex_;
-  std::vector<HWND> alive_;  // oldest first
-  std::thread thread_;       // last: it starts once the rest is ready
-};
-
-std::unique_ptr<Churn> gChurn;
 
 // Handles the system lists for a process (-1 when the list cannot be read).
 long listedHandles(DWORD pid) {
@@ -522,6 +432,8 @@ const Command kCommands[] = {
      }},
     {L"settitle", L"H TEXT", L"probe window H retitles itself, not counted as a write by others; 1 if it did",
      [](const Fields& a) { return outcome(post(window(a[0]), retitle(window(a[0]), a[1]))); }},
+    {L"retitlex", L"H N", L"probe window H retitles itself to soak title N, as settitle does; 1 if it did",
+     [](const Fields& a) { return outcome(post(window(a[0]), retitle(window(a[0]), soakTitle(std::stoul(a[1]))))); }},
     {L"drain", L"H", L"count of texts others wrote to probe window H, the texts, then x,y of its moves; clears them",
      drain},
     {L"hang", L"H MS", L"probe window H's thread sleeps MS milliseconds", [](const Fields& a) -> Reply {
@@ -570,18 +482,6 @@ const Command kCommands[] = {
      regset},
     {L"regdel", L"SECTION KEY", L"deletes a settings value; a missing one is fine", regdel},
     {L"regdump", L"SECTION", L"name, type and hex units of every value of a section", regdump},
-    {L"churn", L"CREATE_MS RETITLE_MS KEEP",
-     L"a window every CREATE_MS comes to the front, the oldest beyond KEEP close, the newest retitles every RETITLE_MS",
-     [](const Fields& a) -> Reply {
-       if (gChurn) fail(L"churn is running");
-       gChurn = std::make_unique<Churn>(std::stoul(a[0]), std::stoul(a[1]), std::stoul(a[2]));
-       return {};
-     }},
-    {L"churnstop", L"", L"stops the churn, leaving KEEP windows; created, closed, retitled, fronted, late, failed",
-     [](const Fields&) {
-       if (!gChurn) fail(L"churn is not running");
-       return std::unique_ptr<Churn>(std::move(gChurn))->stop();
-     }},
     {L"counters", L"H",
      L"of H's process: pid, handles in the system list, windows (GetGuiResources answers 0 under Wine)",
      counters},

@@ -1,20 +1,16 @@
-// Forms built from control tables, and the program's own tables, against
-// real windows and fonts (under Wine by ctest).
+// Forms built from control tables, against real windows and fonts (under
+// Wine by ctest).
 #include <windows.h>
 #include <imm.h>
 
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "base/text.h"
-#include "dialogs/dialogs_win32.h"
-#include "main/main_window_win32.h"
-#include "platform/fake/fake_prompt.h"
 #include "platform/win32/view_win32.h"
 #include "platform/win32/wide_win32.h"
 
@@ -102,19 +98,6 @@ TEST(ViewForm, ControlsAndFontsFollowTheTableAtTwoDpis) {
   }
 }
 
-TEST(ViewForm, OptionsExcludeEachOtherAndTheChosenOneIsTheTabStop) {
-  ProbeForm form;
-  ASSERT_TRUE(form.make());
-  for (int id : {106, 101, 102}) form.setChecked(id, true);
-  // A check box after the run is not part of it.
-  EXPECT_EQ((std::vector<bool>{form.checked(101), form.checked(102), form.checked(106)}),
-            (std::vector<bool>{false, true, true}));
-  std::vector<int> order{110};  // labels, frames and disabled buttons are skipped
-  for (HWND at = form.control(110); order.size() < 7;)
-    order.push_back(GetDlgCtrlID(at = GetNextDlgTabItem(form.hwnd(), at, FALSE)));
-  EXPECT_EQ(order, (std::vector<int>{110, 111, 102, 104, 105, 106, 110}));
-}
-
 // A form whose window is gone gets no keys; one that goes first takes its window along.
 TEST(ViewForm, KeysReachOnlyTheLivingFormOfTheirWindow) {
   const auto pressF1 = [](HWND target) {
@@ -162,67 +145,6 @@ TEST(ViewModal, OwnerDisabledUntilTheEndCloseBoxAsCancelQuitHandedOn) {
   MSG msg{};
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the main loop still sees it
   EXPECT_EQ(msg.wParam, 5u);
-}
-
-TEST(ProgramTables, EveryControlFitsNothingOverlapsAccessKeysAreUnique) {
-  const auto inside = [](const TwipsRect& in, const TwipsRect& out) {
-    return in.left >= out.left && in.top >= out.top && in.right <= out.right && in.bottom <= out.bottom;
-  };
-  struct Table { std::span<const ControlSpec> controls; int width, height; bool uniqueKeys; };  // main: two "&A"
-  for (const Table& t : {Table{detailsControls(), kDetailsClientWidthTwips, kDetailsClientHeightTwips, true},
-                         Table{rosterControls(), kRosterClientWidthTwips, kRosterClientHeightTwips, true},
-                         Table{mainControls(), kMainClientWidthTwips, kMainClientHeightTwips, false}}) {
-    std::set<char16_t> keys;
-    for (std::size_t i = 0; i < t.controls.size(); ++i) {
-      const ControlSpec& c = t.controls[i];
-      const std::string name = utf8(c.caption) + " #" + std::to_string(c.id);
-      const TwipsRect r = controlRectTwips(t.controls, i);
-      EXPECT_TRUE(inside(r, {0, 0, t.width, t.height})) << name;
-      if (c.parent != kNoParent) EXPECT_TRUE(inside(r, controlRectTwips(t.controls, std::size_t(c.parent)))) << name;
-      for (std::size_t j = 0; j < i; ++j) {
-        const TwipsRect o = controlRectTwips(t.controls, j);
-        const bool overlap = r.left < o.right && o.left < r.right && r.top < o.bottom && o.top < r.bottom;
-        EXPECT_FALSE(overlap && c.kind != K::Frame && t.controls[j].kind != K::Frame)
-            << name << " covers #" << t.controls[j].id;
-      }
-      const auto amp = c.caption.find(u'&');
-      if (amp != std::u16string_view::npos && t.uniqueKeys) EXPECT_TRUE(keys.insert(c.caption[amp + 1]).second) << name;
-    }
-  }
-}
-
-TEST(MainForm, ParkedAndEveryCaptionFitsItsControlAtTwoDpis) {
-  fake::FakePrompt prompt;
-  Boxes boxes(prompt);
-  Reporter reporter(boxes, Version{1, 63, 2485});
-  MainWindowView view(reporter);
-  ASSERT_TRUE(view.create(GetModuleHandleW(nullptr)));
-  view.park();  // off the screen while it starts minimised
-  RECT parked{};
-  GetWindowRect(view.hwnd(), &parked);
-  EXPECT_EQ(parked.right, 0);
-  for (int dpi : {96, 144}) {
-    changeDpi(view.hwnd(), dpi);
-    WindowDc dc = windowDc(view.hwnd());
-    for (const ControlSpec& c : mainControls()) {
-      std::wstring text = wide(c.caption);
-      std::erase(text, L'&');
-      HGDIOBJ old = SelectObject(dc.get(), fontOf(view.control(c.id)));
-      SIZE size{};
-      GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-      SelectObject(dc.get(), old);
-      RECT r{};
-      GetClientRect(view.control(c.id), &r);
-      // Room beside the text: the box or circle of options and check boxes, the edges of buttons and frames.
-      const int margin = c.kind == K::Button ? 6 : c.kind == K::Frame ? 16 : GetSystemMetrics(SM_CXMENUCHECK) + 6;
-      EXPECT_LE(size.cx + margin * dpi / 96, r.right) << "control " << c.id << " at " << dpi << " dpi";
-      if (c.kind != K::Frame) EXPECT_LE(size.cy, r.bottom) << "control " << c.id << " at " << dpi;
-    }
-  }
-  view.destroy();
-  MSG msg;  // the quit request the view posts as it closes is not the next test's
-  while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-  }
 }
 
 }  // namespace

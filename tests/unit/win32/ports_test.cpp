@@ -127,21 +127,6 @@ class RegistryStoreTest : public ::testing::Test {
   RegistryStore store_{root_};
 };
 
-TEST_F(RegistryStoreTest, ValuesRoundTripCaseInsensitivelyAndEraseOneByOne) {
-  EXPECT_EQ(store_.read(u"App", u"Main", u"Alarm"), std::nullopt);  // no branch at all yet
-  for (const std::u16string& value : {u"1"s, u""s, std::u16string(100000, u'w'), u"\U0001F319 時間だよ"s,
-                                      u"a\0b"s, u"trailing\0"s}) {
-    store_.write(u"App", u"Main", u"Alarm", value);
-    EXPECT_EQ(store_.read(u"app", u"MAIN", u"alarm"), value) << utf8(value.substr(0, 40));
-  }
-  store_.write(u"App", u"Main", u"Other", u"0");
-  store_.erase(u"aPP", u"mAIN", u"aLARM");
-  EXPECT_EQ(store_.read(u"App", u"Main", u"Alarm"), std::nullopt);
-  EXPECT_EQ(store_.read(u"App", u"Main", u"Other"), u"0");
-  store_.erase(u"App", u"Main", u"Alarm");  // already gone, or never there: no error
-  store_.erase(u"NoSuchApp", u"Main", u"Alarm");
-}
-
 TEST_F(RegistryStoreTest, ValuesLeftInOtherFormsByOtherPrograms) {
   const DWORD one = 1, big = 0xFFFFFFFFu;
   const std::uint64_t wide64 = 5000000000ull;
