@@ -9,7 +9,7 @@ Application::Application(const AppPorts& p, MainView& view)
       boxes_(p.prompt),
       reporter_(boxes_, buildVersion()),
       signals_(state_, settings_, reporter_, SignalPorts{p.desktop, p.clock, p.sound, p.shell, p.pump, p.flashTimer}),
-      cycle_(state_, p.desktop, p.clock, p.resources, reporter_, signals_),
+      cycle_(state_, p.desktop, p.clock, p.resources, reporter_, signals_, p.ledger),
       main_(view, state_, settings_, reporter_, p.host, p.sound, p.shell, cycle_) {
   signals_.follow(cycle_);
 }

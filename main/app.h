@@ -26,6 +26,7 @@ struct AppPorts {
   SystemResources& resources;
   Pump& pump;
   FlashTimer& flashTimer;
+  TitleLedger& ledger;
 };
 
 class Application {

@@ -1,11 +1,7 @@
 // Records of the titles Tavo owes, kept where they outlive a killed Tavo: the
 // give-back at start, and the cycle keeping them in step.
-#include <gtest/gtest.h>
-
-#include "base/text.h"
 #include "main/title_ledger.h"
-#include "platform/fake/fake_desktop.h"
-#include "platform/fake/fake_ledger.h"
+#include "tests/unit/cycle_fixture.h"
 
 namespace tavo {
 namespace {
@@ -45,6 +41,55 @@ TEST(LedgerTest, StartGivesBackOnlyTitlesTavoLeft) {
   }
   EXPECT_EQ(desktop.titleWrites(gone), 0);
   EXPECT_TRUE(ledger.entries.empty());
+}
+
+using Records = std::map<WindowHandle, std::u16string>;
+Records only(WindowHandle w, std::u16string_view text) { return text.empty() ? Records{} : Records{{w, std::u16string(text)}}; }
+
+class LedgerCycleTest : public OnFakes {
+ protected:
+  void tick(int times = 1) {
+    for (int i = 0; i < times; ++i) app.tick();
+  }
+};
+
+TEST_F(LedgerCycleTest, RecordsTheWindowInFrontWithItsPlacementAndNoOther) {
+  // clock on the right, separator, the record of a window carrying the clock
+  const std::tuple<std::uint8_t, std::uint8_t, std::u16string> cases[] = {
+      {0, 0, u"00日記 😀"}, {1, 1, u"11日記 😀"}, {2, 1, u""}, {0, 2, u""}};
+  for (const auto& [right, equal, record] : cases) {
+    state.clockRight = right;
+    state.equalSeparate = equal;
+    const WindowHandle a = desktop.open(u"Doc", u"日記 😀");
+    tick();
+    EXPECT_EQ(ledger.entries, only(a, record));
+    const int writes = ledger.writes;
+    tick(3);
+    at(21, 6);
+    tick(2);
+    EXPECT_EQ(ledger.writes, writes) << "steady ticks and a new minute write records";
+    const WindowHandle b = desktop.open(u"Doc", u"B");
+    tick();
+    EXPECT_EQ(desktop.title(a), u"日記 😀");
+    EXPECT_EQ(ledger.entries, only(b, record.empty() ? u"" : record.substr(0, 2) + u"B"));
+    desktop.close(b);
+    tick();
+  }
+}
+
+TEST_F(LedgerCycleTest, AWindowThatDidNotTakeItsTitleBackKeepsItsRecord) {
+  state.roster = {u"Excluded"};
+  const WindowHandle a = desktop.open(u"Doc", u"A");
+  tick();
+  desktop.hang(a);
+  const WindowHandle b = desktop.open(u"Excluded", u"B");
+  tick(2);
+  EXPECT_EQ(ledger.entries, (Records{{a, u"01A"}}));
+  desktop.hang(a, false);
+  tick(3);
+  EXPECT_EQ(desktop.title(a), u"A");
+  EXPECT_EQ(desktop.title(b), u"B");
+  EXPECT_EQ(ledger.entries, Records{});
 }
 
 }  // namespace
