@@ -6,7 +6,20 @@
 namespace tavo {
 namespace {
 
-TEST(LedgerTest, StartGivesBackOnlyTitlesTavoLeft) {
+using Records = std::map<WindowHandle, std::u16string>;
+Records only(WindowHandle w, std::u16string_view text) {
+  return text.empty() ? Records{} : Records{{w, std::u16string(text)}};
+}
+
+class LedgerTest : public OnFakes {
+ protected:
+  LedgerTest() { at(21, 5); }
+  void tick(int times = 1) {
+    for (int i = 0; i < times; ++i) app.tick();
+  }
+};
+
+TEST_F(LedgerTest, StartGivesBackOnlyTitlesTavoLeft) {
   struct Case {
     std::u16string record, title, after;
   };
@@ -22,8 +35,6 @@ TEST(LedgerTest, StartGivesBackOnlyTitlesTavoLeft) {
       {u"2xDoc", u"21:05 = Doc", u"21:05 = Doc"},                      // not a record
       {u"0", u"21:05 = ", u"21:05 = "},
   };
-  fake::FakeDesktop desktop;
-  fake::FakeLedger ledger;
   std::vector<WindowHandle> windows;
   for (const Case& c : cases) {
     windows.push_back(desktop.open(u"Doc", c.title, false));
@@ -33,7 +44,7 @@ TEST(LedgerTest, StartGivesBackOnlyTitlesTavoLeft) {
   ledger.entries[gone] = u"01Gone";
   desktop.close(gone);
 
-  giveBackLeftTitles(ledger, desktop);
+  app.load();
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(utf8(cases[i].title));
     EXPECT_EQ(desktop.title(windows[i]), cases[i].after);
@@ -41,19 +52,12 @@ TEST(LedgerTest, StartGivesBackOnlyTitlesTavoLeft) {
   }
   EXPECT_EQ(desktop.titleWrites(gone), 0);
   EXPECT_TRUE(ledger.entries.empty());
+  desktop.bringToFront(windows[0]);
+  tick();
+  EXPECT_EQ(desktop.title(windows[0]), app.cycle().clockText() + u" = 日記 😀");
 }
 
-using Records = std::map<WindowHandle, std::u16string>;
-Records only(WindowHandle w, std::u16string_view text) { return text.empty() ? Records{} : Records{{w, std::u16string(text)}}; }
-
-class LedgerCycleTest : public OnFakes {
- protected:
-  void tick(int times = 1) {
-    for (int i = 0; i < times; ++i) app.tick();
-  }
-};
-
-TEST_F(LedgerCycleTest, RecordsTheWindowInFrontWithItsPlacementAndNoOther) {
+TEST_F(LedgerTest, RecordsTheWindowInFrontWithItsPlacementAndNoOther) {
   // clock on the right, separator, the record of a window carrying the clock
   const std::tuple<std::uint8_t, std::uint8_t, std::u16string> cases[] = {
       {0, 0, u"00日記 😀"}, {1, 1, u"11日記 😀"}, {2, 1, u""}, {0, 2, u""}};
@@ -77,7 +81,7 @@ TEST_F(LedgerCycleTest, RecordsTheWindowInFrontWithItsPlacementAndNoOther) {
   }
 }
 
-TEST_F(LedgerCycleTest, AWindowThatDidNotTakeItsTitleBackKeepsItsRecord) {
+TEST_F(LedgerTest, AWindowThatDidNotTakeItsTitleBackKeepsItsRecord) {
   state.roster = {u"Excluded"};
   const WindowHandle a = desktop.open(u"Doc", u"A");
   tick();
@@ -90,6 +94,19 @@ TEST_F(LedgerCycleTest, AWindowThatDidNotTakeItsTitleBackKeepsItsRecord) {
   EXPECT_EQ(desktop.title(a), u"A");
   EXPECT_EQ(desktop.title(b), u"B");
   EXPECT_EQ(ledger.entries, Records{});
+}
+
+TEST_F(LedgerTest, GoingDownGivesTheTitleBackOrKeepsItsRecord) {
+  for (bool hung : {false, true}) {
+    const WindowHandle a = desktop.open(u"Doc", u"A");
+    tick();
+    desktop.hang(a, hung);
+    app.goingDown();
+    EXPECT_EQ(desktop.title(a), hung ? u"21:05 = A" : u"A");
+    EXPECT_EQ(ledger.entries, only(a, hung ? u"01A" : u""));
+    desktop.close(a);
+    tick(2);
+  }
 }
 
 }  // namespace
