@@ -2,6 +2,7 @@
 // Wine by ctest).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "base/text.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/handle_win32.h"
+#include "platform/win32/ledger_win32.h"
 #include "platform/win32/ports_win32.h"
 #include "platform/win32/registry_store_win32.h"
 #include "platform/win32/system_resources_win32.h"
@@ -168,6 +170,29 @@ TEST_F(RegistryStoreTest, FailuresRaiseAStoreErrorNamingTheWindowsError) {
   EXPECT_TRUE(contains(e.description, u"Volatile\\App\\Main")) << utf8(e.description);
   EXPECT_TRUE(contains(e.description, u"(" + decimal(ERROR_CHILD_MUST_BE_VOLATILE) + u")")) << utf8(e.description);
   EXPECT_EQ(store.read(u"App", u"Main", u"Alarm"), std::nullopt);
+}
+
+// Records die with the sign-in session (a volatile key); an installer's lasting values can sit beside them.
+TEST_F(RegistryStoreTest, LedgerRecordsRoundTripInAVolatileKeyUnderALastingParent) {
+  VolatileLedger ledger(root_ + u"\\Owed");
+  using Records = std::vector<std::pair<WindowHandle, std::u16string>>;
+  const auto sorted = [&] { auto r = ledger.records(); std::sort(r.begin(), r.end()); return r; };
+  ledger.drop(7);  // no key yet
+  EXPECT_EQ(sorted(), Records{});
+  const std::u16string unicode = u"12:00 = Ünïcödé 🎉 𠮷";
+  for (const auto& [w, text] : Records{{7, u"first"}, {UINTPTR_MAX, unicode}, {7, u"replaced"}, {9, u"gone"}})
+    ledger.put(w, text);
+  ledger.drop(9);
+  const auto owed = wide(root_ + u"\\Owed");
+  const DWORD number = 5;  // not ours: a name that is no canonical handle, a value that is no text
+  RegSetKeyValueW(HKEY_CURRENT_USER, owed.c_str(), L"07", REG_SZ, L"x", 4);
+  RegSetKeyValueW(HKEY_CURRENT_USER, owed.c_str(), L"5", REG_DWORD, &number, sizeof number);
+  EXPECT_EQ(sorted(), (Records{{7, u"replaced"}, {UINTPTR_MAX, unicode}}));
+  KeyHandle lasting;
+  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (owed + L"\\Lasting").c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_READ, nullptr, lasting.out(), nullptr), ERROR_CHILD_MUST_BE_VOLATILE);
+  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, wide(root_ + u"\\Lasting").c_str(), 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, lasting.out(), nullptr), ERROR_SUCCESS);
 }
 
 }  // namespace
