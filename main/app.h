@@ -26,6 +26,7 @@ struct AppPorts {
   SystemResources& resources;
   Pump& pump;
   FlashTimer& flashTimer;
+  TitleLedger& ledger;
 };
 
 class Application {
@@ -39,8 +40,13 @@ class Application {
   // first. False when this instance must end now.
   bool handOver(std::u16string_view commandText, OtherInstance& other);
   // The rest of the start-up, once the main window exists (hidden, parked):
-  // settings into memory, the clock pattern, the window's choices.
-  void load() { main_.Form_Load(); }
+  // titles an earlier run left decorated get theirs back (only the first
+  // instance gets here), then settings into memory, the clock pattern, the
+  // window's choices.
+  void load();
+  // At the end of the session or on a fault about to end the program: the
+  // window in front gets its own title back, and the ledger says so.
+  void goingDown() noexcept;
 
   // tmrMain and tmrFlash. Nothing unwinds out of them.
   void tick();
@@ -56,6 +62,7 @@ class Application {
  private:
   Host& host_;
   Desktop& desktop_;
+  TitleLedger& ledger_;
   Settings settings_;
   Boxes boxes_;
   Reporter reporter_;

@@ -19,8 +19,6 @@ namespace {
 constexpr std::u16string_view kDialogClass = u"#32770";
 constexpr std::u16string_view kSpellCheckTitle = u"ｽﾍﾟﾙﾁｪｯｸ";
 
-std::u16string_view separator(std::uint8_t equalSeparate) { return equalSeparate == 1 ? u" = " : u" "; }
-
 bool knownPlacement(const AppState& s) {
   return (s.clockRight == 0 || s.clockRight == 1) && (s.equalSeparate == 0 || s.equalSeparate == 1);
 }
@@ -31,7 +29,7 @@ bool knownPlacement(const AppState& s) {
 // where its separator stands at the placed side.
 bool carriesClock(const AppState& s, const TitleRead& title, std::u16string_view clock) {
   if (!clock.empty() || !knownPlacement(s)) return contains(title.asRead(), clock);
-  const std::u16string_view sep = separator(s.equalSeparate);
+  const std::u16string_view sep = clockSeparator(s.equalSeparate);
   return s.clockRight == 0 ? title.text().starts_with(sep) : title.text().ends_with(sep);
 }
 
@@ -57,9 +55,9 @@ std::optional<std::pair<int, int>> hourMinute(std::u16string_view key) {
 }  // namespace
 
 CaptionCycle::CaptionCycle(AppState& state, Desktop& desktop, Clock& clock, SystemResources& resources,
-                           Reporter& reporter, TimeSignals& signals)
+                           Reporter& reporter, TimeSignals& signals, TitleLedger& ledger)
     : state_(state), desktop_(desktop), clock_(clock), resources_(resources), reporter_(reporter),
-      signals_(signals) {}
+      signals_(signals), ledger_(ledger) {}
 
 // Everything the tick works on lives in members, not locals: a tick may run
 // nested inside ChkPika (which yields to the message loop), and the outer
@@ -78,6 +76,12 @@ void CaptionCycle::tmrMain_Timer() {
   } leave{tickDepth_};
 
   Scope scope(reporter_, kTickLocation);
+  givenBack_ = false;
+  turn(scope);
+  scope.step([&] { syncLedger(); });
+}
+
+void CaptionCycle::turn(Scope& scope) {
   scope.step([&] {
     // Expanded into storage kept from tick to tick, then swapped in: no
     // allocation on a steady tick, and the texts change together or not at
@@ -143,6 +147,37 @@ void CaptionCycle::tmrMain_Timer() {
 void CaptionCycle::restoreCurrent() {
   Scope scope(reporter_, kTickLocation);
   scope.step([&] { RestoreCap(prevWindow_); });
+  givenBack_ = true;
+  scope.step([&] { syncLedger(); });
+}
+
+void CaptionCycle::syncLedger() {
+  for (Recorded& r : recorded_) r.kept = false;
+  if (clockWithheld_ == 0 && !givenBack_ && knownPlacement(state_) && foregroundWindow_ != 0)
+    keepRecord(foregroundWindow_, ownRecord());
+  for (const OwedTitle& o : owedTitles_) {
+    if (const auto record = readLedgerText(o.record)) keepRecord(o.window, *record);
+  }
+  std::erase_if(recorded_, [&](const Recorded& r) {
+    if (!r.kept) ledger_.drop(r.window);
+    return !r.kept;
+  });
+}
+
+// Compared in place: a steady tick neither allocates nor writes.
+void CaptionCycle::keepRecord(WindowHandle w, const LedgerRecord& record) {
+  auto it = std::find_if(recorded_.begin(), recorded_.end(), [&](const Recorded& r) { return r.window == w; });
+  if (it == recorded_.end()) {
+    recorded_.push_back(Recorded{w, {}, false});
+    it = recorded_.end() - 1;
+  } else if (it->kept) {
+    return;
+  }
+  if (readLedgerText(it->text) != record) {
+    ledgerText(record, it->text);
+    ledger_.put(w, it->text);
+  }
+  it->kept = true;
 }
 
 void CaptionCycle::MakeCap() {
@@ -152,7 +187,7 @@ void CaptionCycle::MakeCap() {
   });
   scope.step([&] {
     if (!knownPlacement(state_)) return;  // the title is written back as read
-    const std::u16string_view sep = separator(state_.equalSeparate);
+    const std::u16string_view sep = clockSeparator(state_.equalSeparate);
     // Composed as it will read back, or the next steady tick rewrites it.
     if (state_.clockRight == 0)
       workCaption_.compose(clockText_, sep, baseTitle_.text());
@@ -206,7 +241,7 @@ void CaptionCycle::ChkCap() {
     // clock of any length comes off whole.
     scope.step([&] {
       if (!knownPlacement(state_)) return;
-      const std::size_t taken = clockText_.size() + separator(state_.equalSeparate).size();
+      const std::size_t taken = clockText_.size() + clockSeparator(state_.equalSeparate).size();
       if (state_.clockRight == 0) {
         baseTitle_ = workCaption_.withoutFront(taken);
       } else {
@@ -235,8 +270,11 @@ void CaptionCycle::RestoreCap(WindowHandle previous) {
 }
 
 void CaptionCycle::oweTitle(WindowHandle w, const TitleRead& carried) {
+  std::u16string record;
+  if (knownPlacement(state_)) ledgerText(ownRecord(), record);
   owedTitles_.owe(OwedTitle{w, std::u16string(baseTitle_.text()), std::u16string(carried.text()),
-                            contains(carried.asRead(), placedClock_) ? placedClock_ : clockText_, Backoff{}});
+                            contains(carried.asRead(), placedClock_) ? placedClock_ : clockText_, std::move(record),
+                            Backoff{}});
 }
 
 // The window comes back to the front still carrying the clock it had: its own

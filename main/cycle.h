@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/report.h"
 #include "format/xxformat.h"
 #include "main/app_state.h"
 #include "main/owed_titles.h"
+#include "main/title_ledger.h"
 #include "main/title_read.h"
 #include "platform/ports.h"
 #include "settings/store.h"
@@ -31,13 +33,14 @@ class TimeSignals {
 class CaptionCycle {
  public:
   CaptionCycle(AppState& state, Desktop& desktop, Clock& clock, SystemResources& resources, Reporter& reporter,
-               TimeSignals& signals);
+               TimeSignals& signals, TitleLedger& ledger);
 
   // One tick of the polling timer. Skipped while a message box opened by a
   // tick is open, so ticks never stack inside a box.
   void tmrMain_Timer();
 
-  // Gives the window that carries the clock its own title back (at exit).
+  // Gives the window that carries the clock its own title back (at exit);
+  // its record goes, unless it did not take the title.
   void restoreCurrent();
 
   // The title as read into `caption`, whose storage is reused from tick to tick.
@@ -49,6 +52,13 @@ class CaptionCycle {
   std::u16string_view baseTitle() const { return baseTitle_.text(); }
 
  private:
+  void turn(Scope& scope);
+  // The ledger holds one record per window that carries the clock: the one
+  // in front, and those that did not take their title back. Put and dropped
+  // as they change, so a steady tick never writes to it.
+  void syncLedger();
+  void keepRecord(WindowHandle w, const LedgerRecord& record);
+  LedgerRecord ownRecord() const { return {state_.clockRight, state_.equalSeparate, baseTitle_.text()}; }
   void MakeCap();
   void ChkCap();
   void RestoreCap(WindowHandle previous);
@@ -64,6 +74,7 @@ class CaptionCycle {
   SystemResources& resources_;
   Reporter& reporter_;
   TimeSignals& signals_;
+  TitleLedger& ledger_;
 
   ClockReading reading_;  // the expansion's storage, swapped with the two below
   std::u16string clockText_;
@@ -80,6 +91,13 @@ class CaptionCycle {
   Backoff clockBackoff_;
   OwedTitles owedTitles_;
   int tickDepth_ = 0;  // ticks in progress, nested ones included
+  bool givenBack_ = false;  // restoreCurrent ran since the last tick
+  struct Recorded {
+    WindowHandle window = 0;
+    std::u16string text;
+    bool kept = false;
+  };
+  std::vector<Recorded> recorded_;  // what the ledger holds, as put
 };
 
 // The standard clock pattern for a user taste (0 or 1). Conversion errors

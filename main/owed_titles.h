@@ -30,12 +30,15 @@ struct OwedTitle {
   std::u16string own;      // its own title, as the cycle held it
   std::u16string carried;  // its title as it stands, clock included, without NUL
   std::u16string clock;    // the clock text in it
+  std::u16string record;   // its ledger text, as placed then; empty: none
   Backoff backoff;
 };
 
 class OwedTitles {
  public:
   bool empty() const { return owed_.empty(); }
+  auto begin() const { return owed_.begin(); }
+  auto end() const { return owed_.end(); }
   // A window owed its title; the oldest record goes when there are too many.
   void owe(OwedTitle owed);
   // The record of a window that came back to the front, taken out.

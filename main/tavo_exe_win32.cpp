@@ -3,13 +3,17 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <exception>
 #include <string>
+#include <utility>
 
 #include "base/report.h"
 #include "dialogs/dialogs_win32.h"
 #include "main/app.h"
 #include "main/main_window_win32.h"
 #include "platform/win32/desktop_win32.h"
+#include "platform/win32/ledger_win32.h"
 #include "platform/win32/ports_win32.h"
 #include "platform/win32/registry_store_win32.h"
 #include "platform/win32/system_resources_win32.h"
@@ -72,6 +76,10 @@ class TavoApp {
     return static_cast<int>(msg.wParam);
   }
 
+  // A fault about to end the program: the window in front gets its own title
+  // back first. (The end of the session goes through WM_ENDSESSION's unload.)
+  void goingDown() noexcept { app_.goingDown(); }
+
  private:
   win32::RegistryStore store_;
   win32::Win32Prompt prompt_;
@@ -82,20 +90,37 @@ class TavoApp {
   win32::Win32Shell shell_;
   win32::Win32SystemResources resources_;
   win32::Win32Pump pump_;
+  win32::VolatileLedger ledger_;
   // The view is made after the application, whose reporter it uses; both
   // only keep references to each other until the window exists.
   ViewFlashTimer flashTimer_{view_};
-  Application app_{AppPorts{store_, prompt_, host_, desktop_, clock_, sound_, shell_, resources_, pump_, flashTimer_},
-                   view_};
+  Application app_{
+      AppPorts{store_, prompt_, host_, desktop_, clock_, sound_, shell_, resources_, pump_, flashTimer_, ledger_},
+      view_};
   win32::MainWindowView view_{app_.reporter()};
 };
 
 }  // namespace
 }  // namespace tavo
 
+namespace {
+tavo::TavoApp* gApp = nullptr;
+
+LONG WINAPI onUnhandledException(EXCEPTION_POINTERS*) {
+  if (gApp) std::exchange(gApp, nullptr)->goingDown();  // once, even if it faults itself
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   tavo::win32::becomeDpiAware();
   static tavo::TavoApp app;  // lives as long as the program
+  gApp = &app;
+  SetUnhandledExceptionFilter(onUnhandledException);
+  std::set_terminate([] {
+    onUnhandledException(nullptr);
+    std::abort();
+  });
   const wchar_t* text = commandLine ? commandLine : L"";
   return app.run(instance, tavo::win32::fromWide(text, wcslen(text)));
 }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/datetime.h"
 
@@ -125,6 +127,21 @@ class SystemResources {
   // kind: 0 system, 1 GDI, 2 user. Throws Error 53 when the library is
   // missing (every NT system); other errors for a broken library.
   virtual std::int32_t freeResources(std::int32_t kind) = 0;
+};
+
+// Records of titles Tavo owes, kept where they outlive a killed Tavo but not
+// the sign-in session (Tavo.exe: a volatile registry key), one text per
+// window. Best effort: a record store that fails must never stop the clock,
+// so nothing here throws.
+class TitleLedger {
+ public:
+  virtual ~TitleLedger() = default;
+  // Every record; none when there are none or they cannot be read.
+  virtual std::vector<std::pair<WindowHandle, std::u16string>> records() = 0;
+  // Creates or replaces the window's record. `text` holds no NUL.
+  virtual void put(WindowHandle w, std::u16string_view text) = 0;
+  // A missing record is fine.
+  virtual void drop(WindowHandle w) = 0;
 };
 
 }  // namespace tavo

@@ -4,6 +4,7 @@
 // test can bring one that logs or fails.
 #include "main/app.h"
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_ledger.h"
 #include "platform/fake/fake_prompt.h"
 #include "platform/fake/fake_pump.h"
 #include "platform/fake/fake_system.h"
@@ -13,7 +14,7 @@ namespace tavo::fake {
 
 struct FakeApp {
   explicit FakeApp(Store& store)
-      : app(AppPorts{store, prompt, host, desktop, clock, sound, shell, resources, pump, flash}, view) {}
+      : app(AppPorts{store, prompt, host, desktop, clock, sound, shell, resources, pump, flash, ledger}, view) {}
 
   FakePrompt prompt;
   FakeDesktop desktop;
@@ -25,6 +26,7 @@ struct FakeApp {
   LogShell shell{launches};
   LogFlashTimer flash{launches};
   FakeHost host;
+  FakeLedger ledger;
   FakeMainView view;
   Application app;
   Settings& settings = app.settings();

@@ -7,6 +7,7 @@ import queue
 import re
 import select
 import shutil
+import signal
 import subprocess
 import tempfile
 import threading
@@ -360,6 +361,13 @@ class Scenario:  # its own prefix, desktop, probe and, when asked, Tavo
     def stop_tavo(self):
         self.probe.call("close", self.main)
         self.tavo.wait(10)
+
+    def kill_tavo(self):  # as End task, a crash or a killed session: no goodbye at all
+        pid = tavo_pid(self.prefix)
+        os.kill(pid, signal.SIGKILL)
+        self.tavo.wait(10)
+        wait_until(lambda: not Path(f"/proc/{pid}").exists(), 10, 0.1, "Tavo's process to end")
+        wait_until(lambda: not self.probe.find(MAIN_CLASS, "Tavo"), 10, 0.1, "Tavo's main window to go")
 
     def set_fake_time(self, fake_time):
         # Written whole and renamed, so a reader never sees half a line.

@@ -113,8 +113,10 @@ class Dialogs(ScenarioCase):
         self.wait_title(other, lambda t: re.fullmatch(r"\d+:\d\d:\d\d,\w+,\d+ = ほかの窓", t) is not None, 5)
         self.s.stop_tavo()
 
-        # Wavmend quotes both paths, once.
-        self.store(WaveFilePath1=r"C:\Windows\Media\chime.wav", WaveFilePath2=r"C:\Program Files\call.exe /a")
+        # Wavmend quotes both paths, a 100 000-character one too, once, and touches nothing else.
+        paths = {"WaveFilePath1": r"C:\Windows\Media\chime.wav", "WaveFilePath2": "C:\\" + "1234567890" * 10000}
+        self.store(**paths)
+        before = self.dump()
         proc = self.s.spawn(WAVMEND_EXE)
         # Found by class: with Tavo running, the caption clock may be in its title.
         h = wait_until(lambda: self.probe.find("TavoWavmend", ""), 20, 0.1, "Wavmend's window")
@@ -122,9 +124,9 @@ class Dialogs(ScenarioCase):
         self.s.screenshot("wavmend_96dpi")
         for run in range(2):
             self.probe.call("press", h, 100)  # 修正(&F)
-            self.assertEqual(self.boxes.answer("Fixed!"), "修正は正常に完了しました。")
-            self.assertEqual([self.stored("WaveFilePath1"), self.stored("WaveFilePath2")],
-                             [r'"C:\Windows\Media\chime.wav"', r'"C:\Program Files\call.exe /a"'], f"run {run}")
+            self.assertEqual(self.boxes.answer("Fixed!", timeout=15), "修正は正常に完了しました。")
+            quoted = {("Main", k): (1, f'"{v}"') for k, v in paths.items()}
+            self.assertEqual(self.dump(), {**before, **quoted}, f"run {run}")
         self.probe.call("press", h, 101)  # 終了(&X)
         self.assertEqual(proc.wait(10), 0)
 

@@ -1,4 +1,4 @@
-"""Tavo.exe and Wavmend.exe over hostile stored values: every key of the
+"""Tavo.exe over hostile stored values: every key of the
 product's key table at once, across 17:00, both dialogs opened and cancelled.
 Tavo keeps running, no box comes twice, titles come back whole, and the store
 keeps every value but those Tavo resets to their default and says so."""
@@ -6,7 +6,7 @@ keeps every value but those Tavo resets to their default and says so."""
 import re
 import time
 
-from harness import MAIN_CLASS, ROOT, WAVMEND_EXE, ScenarioCase, compose, wait_until
+from harness import MAIN_CLASS, ROOT, ScenarioCase, compose
 
 SECTIONS = {"kSectionMain": "Main", "kSectionPlugIn": "Plug in"}
 KEY_DEF = re.compile(r'inline constexpr KeyDef k\w+\{(kSection\w+),\s*u"([^"]*)",\s*u"([^"]*)"\}')
@@ -99,17 +99,3 @@ class Hostile(ScenarioCase):
             with self.subTest(value=name):
                 self.row(name, *row)
 
-        # Wavmend quotes the long paths once and touches nothing else.
-        self.probe.reg_set("Main", "WaveFilePath2", LONG)
-        proc = self.s.spawn(WAVMEND_EXE)
-        h = wait_until(lambda: self.probe.find("TavoWavmend", ""), 20, 0.1, "Wavmend's window")
-        before = self.dump()
-        for run in range(2):
-            self.probe.call("press", h, 100)  # 修正(&F)
-            self.boxes.answer("Fixed!", timeout=15)
-            after = self.dump()
-            for key in ("WaveFilePath1", "WaveFilePath2"):
-                self.assertEqual(after.pop(("Main", key)), (1, f'"{LONG}"'), f"{key}, run {run}")
-            self.assertEqual(after, {k: v for k, v in before.items() if not k[1].startswith("WaveFilePath")})
-        self.probe.call("press", h, 101)  # 終了(&X)
-        self.assertEqual(proc.wait(15), 0)

@@ -108,26 +108,6 @@ TEST_F(DetailsDialogTest, CancelAndCloseStoreNothing) {
   EXPECT_TRUE(store.log.empty());
 }
 
-TEST_F(DetailsDialogTest, TheChooserStartsAtTheStoredProgramPartAndStoresTheChoice) {
-  const std::pair<std::u16string_view, std::u16string_view> cases[] = {
-      {u"\"C:\\My Sounds\\a.wav\" /w", u"C:\\My Sounds\\a.wav"}, {u"C:\\My Sounds\\a.wav", u"C:\\My"},
-      {u"  C:\\a.wav  ", u"C:\\a.wav"}, {u"\"C:\\open quote.wav", u"C:\\open quote.wav"}, {u"", u""}};
-  for (const auto& [stored, start] : cases) {
-    files.initialFiles.clear();
-    set(keys::kWaveFilePath2, stored);
-    open().cmdWavSet_Click(kCallMe);
-    EXPECT_EQ(files.initialFiles, std::vector<std::u16string>{std::u16string(start)}) << utf8(stored);
-  }
-  // A file without a blank is stored unquoted.
-  prompt.shown.clear();
-  files.answer = u"C:\\Media\\call.exe";
-  open().setWindow(0x1234, 0x400000);
-  dialog->cmdWavSet_Click(kCallMe);
-  EXPECT_EQ(stored(keys::kWaveFilePath2), u"C:\\Media\\call.exe");
-  EXPECT_EQ(files.requests.back().ownerWindow, 0x1234u);
-  EXPECT_TRUE(prompt.shown.empty());
-}
-
 TEST_F(DetailsDialogTest, AChooserThatCannotOpenIsReportedAndCountsAsCancelled) {
   files.broken = true;
   auto& d = open();

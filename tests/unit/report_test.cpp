@@ -11,17 +11,6 @@ namespace {
 class ErrorReport : public ::testing::Test, public test::Boxed {};
 using ErrorScope = ErrorReport;
 
-TEST_F(ErrorReport, FiveLinesWithLocationVersionAndContact) {
-  const auto text = errorReportText(u"frmMain!MakeCap", Error::of(13), Version{1, 63, 2485});
-  EXPECT_EQ(text.substr(0, text.find(u"\r\n")), u"エラー番号:13");
-  EXPECT_NE(text.find(u"\r\n場所:frmMain!MakeCap1.63.2485\r\n型が一致しません。\r\n"), std::u16string::npos);
-  EXPECT_NE(text.find(u"\r\n上記の説明と、エラーの発生したときの簡単な状況を書いて、\r\n"), std::u16string::npos);
-  EXPECT_TRUE(text.ends_with(u" まで連絡してください。"));
-  EXPECT_NE(errorReportText(xxLocation(u"MoonAge"), Error::of(6), Version{1, 5, 7})
-                .find(u"\r\n場所:MoonAge-XXModule1.05.0007\r\n"),
-            std::u16string::npos);
-}
-
 TEST_F(ErrorScope, StepReportsAndContinuesTestEntersGuardedBranch) {
   Scope scope(reporter, u"frmMain!ChkPika");
   int after = 0;

@@ -2,6 +2,7 @@
 // Wine by ctest).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "base/text.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/handle_win32.h"
+#include "platform/win32/ledger_win32.h"
 #include "platform/win32/ports_win32.h"
 #include "platform/win32/registry_store_win32.h"
 #include "platform/win32/system_resources_win32.h"
@@ -168,6 +170,25 @@ TEST_F(RegistryStoreTest, FailuresRaiseAStoreErrorNamingTheWindowsError) {
   EXPECT_TRUE(contains(e.description, u"Volatile\\App\\Main")) << utf8(e.description);
   EXPECT_TRUE(contains(e.description, u"(" + decimal(ERROR_CHILD_MUST_BE_VOLATILE) + u")")) << utf8(e.description);
   EXPECT_EQ(store.read(u"App", u"Main", u"Alarm"), std::nullopt);
+}
+
+// Records die with the sign-in session (a volatile key); an installer's lasting values can sit beside them.
+TEST_F(RegistryStoreTest, LedgerRecordsRoundTripInAVolatileKeyUnderALastingParent) {
+  VolatileLedger ledger(root_ + u"\\Owed");
+  using Records = std::vector<std::pair<WindowHandle, std::u16string>>;
+  ledger.drop(7);  // no key yet
+  const std::u16string unicode = u"12:00 = Ünïcödé 🎉 𠮷";
+  for (const auto& [w, text] : Records{{UINTPTR_MAX, unicode}, {7, u"first"}, {7, u"x"}, {9, u"gone"}})
+    ledger.put(w, text);
+  ledger.drop(9);
+  auto records = ledger.records();
+  std::sort(records.begin(), records.end());
+  EXPECT_EQ(records, (Records{{7, u"x"}, {UINTPTR_MAX, unicode}}));
+  KeyHandle lasting;
+  for (auto [below, status] : {std::pair{u"\\Owed\\Lasting", ERROR_CHILD_MUST_BE_VOLATILE}, {u"\\Lasting", 0L}})
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, wide(root_ + below).c_str(), 0, nullptr,
+                              REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, lasting.out(), nullptr), status)
+        << utf8(below);
 }
 
 }  // namespace
