@@ -13,7 +13,13 @@
 namespace tavo::win32 {
 namespace {
 
-std::wstring valueName(WindowHandle w) { return std::to_wstring(static_cast<unsigned long long>(w)); }
+// By hand: std::to_wstring would link the C runtime's whole printf.
+std::wstring valueName(WindowHandle w) {
+  std::wstring name;
+  do name.insert(name.begin(), static_cast<wchar_t>(L'0' + w % 10));
+  while ((w /= 10) != 0);
+  return name;
+}
 
 // Only the names put() writes: digits without a leading zero, in range.
 std::optional<WindowHandle> handleNamed(std::wstring_view name) {
