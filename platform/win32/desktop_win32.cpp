@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/win32/handle_win32.h"
+#include "platform/win32/view_win32.h"
 #include "platform/win32/wide_win32.h"
 
 namespace tavo::win32 {
@@ -119,6 +120,63 @@ std::optional<Rect> Win32Desktop::windowRect(WindowHandle w) {
   RECT r{};
   if (!w || !GetWindowRect(toHwnd(w), &r)) return std::nullopt;
   return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+namespace {
+
+Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// The DPI of the monitor a window is on. A window that is not aware of DPI
+// is stretched by the system to that monitor's DPI, so its own DPI (96)
+// would place the overlay at the wrong distance. GetDpiForMonitor lives in
+// shcore.dll, which older systems lack.
+int monitorDpi(HMONITOR monitor, HWND w) {
+  using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto forMonitor = [] {
+    HMODULE shcore = LoadLibraryW(L"shcore.dll");  // kept for the program's life
+    return shcore ? reinterpret_cast<ForMonitor>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                  : nullptr;
+  }();
+  UINT x = 0, y = 0;
+  if (forMonitor && forMonitor(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y) == S_OK && y > 0)
+    return static_cast<int>(y);
+  return dpiForWindow(w).y;
+}
+
+// A system metric at a DPI; scaled from the program's own where the system
+// has no per-DPI metrics.
+int metricAt(int index, int dpi) {
+  using ForDpi = int(WINAPI*)(int, UINT);
+  static const auto forDpi = reinterpret_cast<ForDpi>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  if (forDpi) return forDpi(index, static_cast<UINT>(dpi));
+  return MulDiv(GetSystemMetrics(index), dpi, screenCaps(LOGPIXELSY));
+}
+
+}  // namespace
+
+// Every call here reads what the window server keeps; none sends the window
+// a message, so a hung window costs nothing.
+std::optional<WindowFrame> Win32Desktop::windowFrame(WindowHandle w) {
+  HWND h = toHwnd(w);
+  if (!h || GetAncestor(h, GA_PARENT) != GetDesktopWindow()) return std::nullopt;
+  RECT window{}, client{};
+  POINT origin{0, 0};
+  if (!GetWindowRect(h, &window) || !GetClientRect(h, &client) || !ClientToScreen(h, &origin)) return std::nullopt;
+  OffsetRect(&client, origin.x, origin.y);
+  HMONITOR monitor = MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return std::nullopt;
+  WindowFrame f{toRect(window), toRect(client), toRect(info.rcMonitor)};
+  f.dpi = monitorDpi(monitor, h);
+  f.frameWidth = metricAt(SM_CXSIZEFRAME, f.dpi) + metricAt(SM_CXPADDEDBORDER, f.dpi);
+  f.captionHeight = metricAt(SM_CYCAPTION, f.dpi);
+  f.visible = IsWindowVisible(h);
+  f.minimized = IsIconic(h);
+  f.toolWindow = (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+  f.hung = IsHungAppWindow(h);
+  return f;
 }
 
 void Win32Desktop::setWindowPos(WindowHandle w, WindowHandle insertAfter, int x, int y, unsigned flags) {

@@ -20,6 +20,7 @@ class Win32Desktop : public Desktop {
   WindowHandle findWindow(std::u16string_view className, std::u16string_view title) override;
   WindowHandle findMarkedWindow(std::u16string_view className, std::u16string_view mark) override;
   std::optional<Rect> windowRect(WindowHandle w) override;
+  std::optional<WindowFrame> windowFrame(WindowHandle w) override;
   void setWindowPos(WindowHandle w, WindowHandle insertAfter, int x, int y, unsigned flags) override;
   void flashWindow(WindowHandle w) override;
   void setForegroundWindow(WindowHandle w) override;
