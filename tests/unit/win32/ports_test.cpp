@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/handle_win32.h"
 #include "platform/win32/ledger_win32.h"
+#include "platform/win32/overlay_win32.h"
 #include "platform/win32/ports_win32.h"
 #include "platform/win32/registry_store_win32.h"
 #include "platform/win32/system_resources_win32.h"
@@ -54,6 +56,47 @@ TEST(Win32Desktop, TitlesPastTheFirstBufferLongestClassVanishedWindowsReadAsNoth
     EXPECT_EQ(into + desktop.className(gone), u"");
     EXPECT_FALSE(desktop.windowRect(gone).has_value());
   }
+}
+
+// The frame facts of a captioned and a bare window, and the overlay placed on
+// the bare one: right-aligned, titled with its text, owned, never active.
+TEST(Win32Overlay, FramesOfCaptionedAndBareWindowsAndTheOverlayOnOne) {
+  Win32Desktop desktop;
+  auto make = [](DWORD style, int x, HWND parent = nullptr) {
+    return CreateWindowExW(0, L"STATIC", L"", style, x, 60, 400, 200, parent, nullptr, nullptr, nullptr);
+  };
+  HWND captioned = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10), bare = make(WS_POPUP | WS_VISIBLE, 50);
+  ASSERT_TRUE(captioned && bare);
+  const auto withCaption = desktop.windowFrame(handle(captioned)), without = desktop.windowFrame(handle(bare));
+  ASSERT_TRUE(withCaption && without);
+  EXPECT_GE(withCaption->client.top - withCaption->window.top, withCaption->captionHeight);
+  EXPECT_GT(withCaption->captionHeight, withCaption->frameWidth);
+  EXPECT_GT(withCaption->frameWidth, 0);
+  EXPECT_EQ(std::vector({without->window.top, without->client.top, without->window.right}), std::vector({60L, 60L, 450L}));
+  EXPECT_TRUE(without->visible && !without->minimized && !without->toolWindow && !without->hung);
+  EXPECT_FALSE(desktop.windowFrame(handle(make(WS_CHILD, 0, bare))).has_value());
+
+  OverlayWindow overlay;
+  RECT r{}, wider{};
+  overlay.show(handle(bare), 306, 60, 30, 96, u"12:34,Dec,8");
+  HWND o = overlay.hwnd();
+  ASSERT_TRUE(o && GetWindowRect(o, &r));
+  EXPECT_EQ(std::vector({r.right, r.top, r.bottom}), std::vector({306L, 60L, 90L}));
+  EXPECT_LT(r.left, 306 - 12) << "the text and its padding";
+  wchar_t text[32] = {};
+  GetWindowTextW(o, text, 32);
+  EXPECT_EQ(std::wstring(text), L"12:34,Dec,8");
+  EXPECT_EQ(GetWindow(o, GW_OWNER), bare);
+  EXPECT_NE(GetForegroundWindow(), o);
+  overlay.show(handle(captioned), 306, 60, 45, 144, u"12:34,Dec,8");
+  ASSERT_TRUE(GetWindowRect(o, &wider));
+  EXPECT_GT(wider.right - wider.left, r.right - r.left) << "the font and padding follow the DPI";
+  EXPECT_EQ(GetWindow(o, GW_OWNER), captioned);
+  overlay.hide();
+  EXPECT_TRUE(IsWindow(o) && !IsWindowVisible(o) && !GetWindow(o, GW_OWNER));
+  DestroyWindow(captioned);
+  DestroyWindow(bare);
+  EXPECT_FALSE(desktop.windowFrame(handle(bare)).has_value());
 }
 
 TEST(Win32Pump, DispatchesPendingAndKeepsTheQuitRequest) {
