@@ -72,7 +72,8 @@ TEST(Win32Overlay, FramesOfCaptionedAndBareWindowsAndTheOverlayOnOne) {
   EXPECT_GE(withCaption->client.top - withCaption->window.top, withCaption->captionHeight);
   EXPECT_GT(withCaption->captionHeight, withCaption->frameWidth);
   EXPECT_GT(withCaption->frameWidth, 0);
-  EXPECT_EQ(std::vector({without->window.top, without->client.top, without->window.right}), std::vector({60L, 60L, 450L}));
+  EXPECT_EQ(std::vector({without->window.top, without->client.top, without->window.right}),
+            std::vector({60L, 60L, 450L}));
   EXPECT_TRUE(without->visible && !without->minimized && !without->toolWindow && !without->hung);
   EXPECT_FALSE(desktop.windowFrame(handle(make(WS_CHILD, 0, bare))).has_value());
 
