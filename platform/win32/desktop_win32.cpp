@@ -156,25 +156,35 @@ int metricAt(int index, int dpi) {
 }  // namespace
 
 // Every call here reads what the window server keeps; none sends the window
-// a message, so a hung window costs nothing.
+// a message, so a hung window costs nothing. While the overlay is shown this
+// runs on every tick: the monitor and its metrics are looked up again only
+// when the window's rectangle changed.
 std::optional<WindowFrame> Win32Desktop::windowFrame(WindowHandle w) {
   HWND h = toHwnd(w);
-  if (!h || GetAncestor(h, GA_PARENT) != GetDesktopWindow()) return std::nullopt;
-  RECT window{}, client{};
-  POINT origin{0, 0};
-  if (!GetWindowRect(h, &window) || !GetClientRect(h, &client) || !ClientToScreen(h, &origin)) return std::nullopt;
-  OffsetRect(&client, origin.x, origin.y);
-  HMONITOR monitor = MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST);
-  MONITORINFO info{};
+  WINDOWINFO info{};
   info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(monitor, &info)) return std::nullopt;
-  WindowFrame f{toRect(window), toRect(client), toRect(info.rcMonitor)};
-  f.dpi = monitorDpi(monitor, h);
-  f.frameWidth = metricAt(SM_CXSIZEFRAME, f.dpi) + metricAt(SM_CXPADDEDBORDER, f.dpi);
-  f.captionHeight = metricAt(SM_CYCAPTION, f.dpi);
-  f.visible = IsWindowVisible(h);
-  f.minimized = IsIconic(h);
-  f.toolWindow = (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+  if (!h || !GetWindowInfo(h, &info) || (info.dwStyle & WS_CHILD)) return std::nullopt;
+  const Rect window = toRect(info.rcWindow);
+  const Rect& last = lastFrame_ ? lastFrame_->window : Rect{};
+  if (!lastFrame_ || lastFrameWindow_ != w || last.left != window.left || last.top != window.top ||
+      last.right != window.right || last.bottom != window.bottom) {
+    HMONITOR monitor = MonitorFromRect(&info.rcWindow, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO m{};
+    m.cbSize = sizeof m;
+    if (!GetMonitorInfoW(monitor, &m)) return std::nullopt;
+    WindowFrame f{window, {}, toRect(m.rcMonitor)};
+    f.dpi = monitorDpi(monitor, h);
+    f.frameWidth = metricAt(SM_CXSIZEFRAME, f.dpi) + metricAt(SM_CXPADDEDBORDER, f.dpi);
+    f.captionHeight = metricAt(SM_CYCAPTION, f.dpi);
+    lastFrame_ = f;
+    lastFrameWindow_ = w;
+  }
+  WindowFrame f = *lastFrame_;
+  f.client = toRect(info.rcClient);
+  // A top-level window's own WS_VISIBLE is what IsWindowVisible answers.
+  f.visible = (info.dwStyle & WS_VISIBLE) != 0;
+  f.minimized = (info.dwStyle & WS_MINIMIZE) != 0;
+  f.toolWindow = (info.dwExStyle & WS_EX_TOOLWINDOW) != 0;
   f.hung = IsHungAppWindow(h);
   return f;
 }

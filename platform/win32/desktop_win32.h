@@ -29,6 +29,9 @@ class Win32Desktop : public Desktop {
 
  private:
   unsigned writeTimeoutMs_;
+  // What the last frame's window and rectangle gave: monitor, DPI, metrics.
+  std::optional<WindowFrame> lastFrame_;
+  WindowHandle lastFrameWindow_ = 0;
 };
 
 }  // namespace tavo::win32
