@@ -1,8 +1,9 @@
 // The overlay clock: which windows draw their own title bar, where the
 // overlay goes on them, and how the cycle keeps it in step.
-#include <gtest/gtest.h>
+#include <functional>
 
 #include "main/overlay.h"
+#include "tests/unit/cycle_fixture.h"
 
 namespace tavo {
 namespace {
@@ -42,6 +43,34 @@ TEST(Overlay, StandsClearOfTheCaptionButtonsScaledForTheMonitor) {
     auto f = frameOf(104, {100, 100, 900, 700}, dpi);
     f.captionHeight = 23 * dpi / 96;
     EXPECT_EQ(overlayPlace(f), (OverlayPlace{right, 104, f.captionHeight, dpi})) << dpi;
+  }
+}
+
+// Each step adds its entries to the overlay's log: one show per change, and
+// ticks that change nothing add none.
+TEST_F(CycleTest, OverlayFollowsTheWindowInFrontThatDrawsItsOwnTitleBar) {
+  const WindowHandle own = desktop.open(u"Chrome", u"Page", false), doc = desktop.open(u"Doc", u"Doc", false);
+  desktop.edit(own).ownTitleBar = true;
+  const std::u16string on = u"show " + decimal(static_cast<long>(own)) + u" ";  // then where and what
+  const std::pair<std::function<void()>, std::vector<std::u16string>> steps[] = {
+      {[&] { desktop.bringToFront(own), tick(3); }, {on + u"356,100 23 @96 21:05"}},
+      {[&] { desktop.edit(own).rect = {0, 50, 800, 600}, tick(2); }, {on + u"656,50 23 @96 21:05"}},
+      {[&] { at(21, 6), tick(2); }, {on + u"656,50 23 @96 21:06"}},
+      {[&] { desktop.bringToFront(doc), tick(3); }, {u"hide"}},
+      {[&] { EXPECT_EQ(desktop.window(doc).frameQueries, 1) << "read on a steady tick"; }, {}},
+      {[&] { state.roster = {u"Chrome"}, desktop.bringToFront(own), tick(); }, {}},
+      {[&] { state.roster = {}, desktop.bringToFront(doc), tick(), desktop.bringToFront(own), tick(); },
+       {on + u"656,50 23 @96 21:06"}},
+      {[&] { desktop.edit(own).minimized = true, tick(2); }, {u"hide"}},
+      {[&] { desktop.edit(own).minimized = false, state.overlay = 0, tick(2), state.overlay = 1, tick(2); },
+       {on + u"656,50 23 @96 21:06"}},
+      {[&] { state.overlay = 0, tick(2), state.overlay = 1, tick(), cycle->restoreCurrent(); },
+       {u"hide", on + u"656,50 23 @96 21:06", u"hide"}},
+  };
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    overlay.log.clear();
+    steps[i].first();
+    EXPECT_EQ(overlay.log, steps[i].second) << "step " << i;
   }
 }
 
