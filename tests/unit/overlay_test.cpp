@@ -64,6 +64,8 @@ TEST_F(CycleTest, OverlayFollowsTheWindowInFrontThatDrawsItsOwnTitleBar) {
       {[&] { desktop.edit(own).minimized = true, tick(2); }, {u"hide"}},
       {[&] { desktop.edit(own).minimized = false, state.overlay = 0, tick(2), state.overlay = 1, tick(2); },
        {on + u"656,50 23 @96 21:06"}},
+      {[&] { state.clockPattern = u"", tick(2), state.clockPattern = u"%h:nn%", tick(2); },
+       {u"hide", on + u"656,50 23 @96 21:06"}},
       {[&] { state.overlay = 0, tick(2), state.overlay = 1, tick(), cycle->restoreCurrent(); },
        {u"hide", on + u"656,50 23 @96 21:06", u"hide"}},
   };
