@@ -52,6 +52,10 @@ std::optional<std::pair<int, int>> hourMinute(std::u16string_view key) {
   return std::make_pair(fields[0], fields[1]);
 }
 
+// As memory: == on UTF-16 strings goes character by character, which would
+// be most of what following the overlay costs a steady tick.
+bool sameText(std::u16string_view a, std::u16string_view b) { return std::ranges::equal(a, b); }
+
 }  // namespace
 
 CaptionCycle::CaptionCycle(AppState& state, Desktop& desktop, Clock& clock, SystemResources& resources,
@@ -159,7 +163,7 @@ void CaptionCycle::followOverlay() {
     hideOverlay();
     return;
   }
-  if (overlaid_ == 0 && framed_ == foregroundWindow_ && framedClock_ == clockText_) return;
+  if (overlaid_ == 0 && framed_ == foregroundWindow_ && sameText(framedClock_, clockText_)) return;
   framed_ = foregroundWindow_;
   framedClock_ = clockText_;
   const auto frame = desktop_.windowFrame(foregroundWindow_);
@@ -168,7 +172,7 @@ void CaptionCycle::followOverlay() {
     return;
   }
   const OverlayPlace place = overlayPlace(*frame);
-  if (overlaid_ == foregroundWindow_ && place == overlayPlace_ && overlayText_ == clockText_) return;
+  if (overlaid_ == foregroundWindow_ && place == overlayPlace_ && sameText(overlayText_, clockText_)) return;
   overlay_.show(foregroundWindow_, place.right, place.top, place.height, place.dpi, clockText_);
   overlaid_ = foregroundWindow_;
   overlayPlace_ = place;
