@@ -40,6 +40,10 @@ bool OverlayWindow::create() {
   wc.hInstance = instance;
   wc.lpszClassName = kClassName;
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  // A window made again (the last one went with its owner) starts blank.
+  text_.clear();
+  placed_ = {};
+  owner_ = nullptr;
   // Click-through, never active, no taskbar button.
   window_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kClassName, L"",
                             WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
@@ -135,10 +139,7 @@ LRESULT CALLBACK OverlayWindow::proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_NCDESTROY:  // taken down with its owner: the next show makes a new one
-      if (self) {
-        self->window_ = nullptr;
-        self->owner_ = nullptr;
-      }
+      if (self) self->window_ = nullptr;
       break;
   }
   return DefWindowProcW(w, msg, wp, lp);
