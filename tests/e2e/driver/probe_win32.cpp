@@ -167,10 +167,7 @@ void paintTitleBar(HWND h, int dpi) {
   };
   fill(band, RGB(210, 225, 245));
   const int w = MulDiv(46, dpi, 96), inset = MulDiv(8, dpi, 96);
-  LOGFONTW lf{};
-  lf.lfHeight = -MulDiv(12, dpi, 72);
-  wcscpy(lf.lfFaceName, L"MS UI Gothic");
-  HFONT font = CreateFontIndirectW(&lf);
+  HFONT font = CreateFontW(-MulDiv(12, dpi, 72), 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS UI Gothic");
   HGDIOBJ old = SelectObject(dc, font);
   wchar_t title[256] = {};
   InternalGetWindowText(h, title, 256);

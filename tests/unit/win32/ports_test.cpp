@@ -59,7 +59,7 @@ TEST(Win32Desktop, TitlesPastTheFirstBufferLongestClassVanishedWindowsReadAsNoth
 }
 
 // The frame facts of a captioned and a bare window, and the overlay placed on
-// the bare one: right-aligned, titled with its text, owned, never active.
+// the bare one: right-aligned, owned, never active (its text: test_overlay.py).
 TEST(Win32Overlay, FramesOfCaptionedAndBareWindowsAndTheOverlayOnOne) {
   Win32Desktop desktop;
   auto make = [](DWORD style, int x, HWND parent = nullptr) {
@@ -70,8 +70,7 @@ TEST(Win32Overlay, FramesOfCaptionedAndBareWindowsAndTheOverlayOnOne) {
   const auto withCaption = desktop.windowFrame(handle(captioned)), without = desktop.windowFrame(handle(bare));
   ASSERT_TRUE(withCaption && without);
   EXPECT_GE(withCaption->client.top - withCaption->window.top, withCaption->captionHeight);
-  EXPECT_GT(withCaption->captionHeight, withCaption->frameWidth);
-  EXPECT_GT(withCaption->frameWidth, 0);
+  EXPECT_TRUE(withCaption->frameWidth > 0 && withCaption->captionHeight > withCaption->frameWidth);
   EXPECT_EQ(std::vector({without->window.top, without->client.top, without->window.right}),
             std::vector({60L, 60L, 450L}));
   EXPECT_TRUE(without->visible && !without->minimized && !without->toolWindow && !without->hung);
@@ -84,9 +83,6 @@ TEST(Win32Overlay, FramesOfCaptionedAndBareWindowsAndTheOverlayOnOne) {
   ASSERT_TRUE(o && GetWindowRect(o, &r));
   EXPECT_EQ(std::vector({r.right, r.top, r.bottom}), std::vector({306L, 60L, 90L}));
   EXPECT_LT(r.left, 306 - 12) << "the text and its padding";
-  wchar_t text[32] = {};
-  GetWindowTextW(o, text, 32);
-  EXPECT_EQ(std::wstring(text), L"12:34,Dec,8");
   EXPECT_EQ(GetWindow(o, GW_OWNER), bare);
   EXPECT_NE(GetForegroundWindow(), o);
   overlay.show(handle(captioned), 306, 60, 45, 144, u"12:34,Dec,8");
