@@ -92,6 +92,7 @@ void DetailsDialog::LoadDetails() {
     setShow(kEqual, state_.equalSeparate);
   else
     chkShow_[kEqual].value = 0;
+  setEtc(kOverlay, flag(keys::kOverlay));
 }
 
 void DetailsDialog::setShow(int index, std::uint8_t value) {
@@ -179,6 +180,8 @@ void DetailsDialog::SaveDetails(Scope& scope) {
   save(keys::kAlarmTime, state_.alarmTime);
   state_.alarmMessage = txtEtc_[kMessage];
   save(keys::kAlarmMessage, state_.alarmMessage);
+  state_.overlay = chkEtc_[kOverlay].value;
+  save(keys::kOverlay, flagText(state_.overlay));
 }
 
 BrowseRequest DetailsDialog::request(std::u16string_view filter, std::u16string_view path,

@@ -23,7 +23,7 @@ namespace details {
 
 // Indexes of the control arrays.
 enum Show { kSecond = 0, kDate = 1, kDay = 2, kYear = 3, k24h = 4, kEqual = 5 };
-enum Etc { kPika = 0, kFuru = 1, kPipo = 2, kHato = 3, kAlarm = 4 };
+enum Etc { kPika = 0, kFuru = 1, kPipo = 2, kHato = 3, kAlarm = 4, kOverlay = 5 };
 enum Txt { kCount = 0, kHour = 1, kMinute = 2, kMessage = 3 };
 enum WavSet { kChime = 0, kCallMe = 1 };
 
@@ -110,7 +110,7 @@ class DetailsDialog {
 
   // As the dialog is designed, before anything is loaded.
   std::array<details::CheckBox, 6> chkShow_{{{0, true}, {1, true}, {0, true}, {0, true}, {1, true}, {1, true}}};
-  std::array<details::CheckBox, 5> chkEtc_{{{1, true}, {0, true}, {0, true}, {0, false}, {0, true}}};
+  std::array<details::CheckBox, 6> chkEtc_{{{1, true}, {0, true}, {0, true}, {0, false}, {0, true}, {1, true}}};
   std::array<std::u16string, 4> txtEtc_;
   std::array<bool, 2> cmdWavSetEnabled_{false, true};
   bool closed_ = false;

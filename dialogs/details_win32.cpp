@@ -31,7 +31,7 @@ constexpr ControlSpec kDetailsControls[] = {
     {K::Check, kChkShow + 3, u"西暦(&N)", 1620, 600, 1092, 312, kShowFrame, kTab},
     {K::Check, kChkShow + 4, u"24h(&R)", 3000, 240, 1092, 312, kShowFrame, kTab},
     {K::Check, kChkShow + 5, u"\" = \"(&E)", 3000, 600, 1092, 312, kShowFrame, kTab},
-    {K::Frame, kFraEtc, u"その他", 120, 1260, 4932, 2172},
+    {K::Frame, kFraEtc, u"その他", 120, 1260, 4932, 2532},
     {K::Check, kChkEtc + 0, u"時報ぴかっと(&P)", 180, 240, 1812, 312, kEtcFrame, kTab},
     {K::Check, kChkEtc + 1, u"時報ふるふる(&F)", 180, 600, 1812, 312, kEtcFrame, kTab},
     {K::Text, kTxtEtc + 0, u"", 960, 960, 552, 312, kEtcFrame, kNumberBox, 2},
@@ -48,8 +48,10 @@ constexpr ControlSpec kDetailsControls[] = {
     {K::Label, kLblEtc + 2, u"メッセージ(&M)", 2220, 1200, 1272, 252, kEtcFrame},
     {K::Text, kTxtEtc + 3, u"", 2220, 1500, 2532, 312, kEtcFrame, kTab},
     {K::Button, kCmdWavSet + 1, u"Call Me(&C)", 3540, 1140, 1212, 312, kEtcFrame, kTab},
-    {K::Button, kCmdSet + 0, u"OK", 2340, 3600, 1272, 372, kNoParent, kTab | cf::kDefault},
-    {K::Button, kCmdSet + 1, u"Cancel", 3780, 3600, 1272, 372, kNoParent, kTab | cf::kCancel},
+    // A row of its own under the others, so they keep their places; OK and Cancel move down with the frame.
+    {K::Check, kChkEtc + 5, u"タイトルバーに重ねて表示(&O)", 180, 2100, 3600, 312, kEtcFrame, kTab},
+    {K::Button, kCmdSet + 0, u"OK", 2340, 3960, 1272, 372, kNoParent, kTab | cf::kDefault},
+    {K::Button, kCmdSet + 1, u"Cancel", 3780, 3960, 1272, 372, kNoParent, kTab | cf::kCancel},
 };
 
 class DetailsView : public Form {
@@ -78,7 +80,7 @@ class DetailsView : public Form {
   void render() {
     rendering_ = true;
     for (int i = 0; i < 6; ++i) show(kChkShow + i, logic_.chkShow(i));
-    for (int i = 0; i < 5; ++i) show(kChkEtc + i, logic_.chkEtc(i));
+    for (int i = 0; i < 6; ++i) show(kChkEtc + i, logic_.chkEtc(i));
     for (int i = 0; i < 4; ++i)
       if (text(kTxtEtc + i) != logic_.txtEtc(i)) setText(kTxtEtc + i, logic_.txtEtc(i));
     for (int i = 0; i < 2; ++i) setEnabled(kCmdWavSet + i, logic_.cmdWavSetEnabled(i));
@@ -98,7 +100,7 @@ class DetailsView : public Form {
   void onCommand(int id, int code) override {
     if (id >= kChkShow && id < kChkShow + 6 && code == BN_CLICKED) {
       event(details::kSetLocation, [&] { logic_.setShow(id - kChkShow, checked(id) ? 1 : 0); });
-    } else if (id >= kChkEtc && id < kChkEtc + 5 && code == BN_CLICKED) {
+    } else if (id >= kChkEtc && id < kChkEtc + 6 && code == BN_CLICKED) {
       event(details::kSetLocation, [&] { logic_.setEtc(id - kChkEtc, checked(id) ? 1 : 0); });
     } else if (id >= kTxtEtc && id < kTxtEtc + 4) {
       const int index = id - kTxtEtc;

@@ -41,7 +41,7 @@ namespace details_id {
 inline constexpr int kFraShow = 200;   // fraSet 1 "表示"
 inline constexpr int kFraEtc = 201;    // fraSet 0 "その他"
 inline constexpr int kChkShow = 210;   // 210..215
-inline constexpr int kChkEtc = 220;    // 220..224
+inline constexpr int kChkEtc = 220;    // 220..225
 inline constexpr int kTxtEtc = 230;    // 230..233
 inline constexpr int kLblEtc = 240;    // 240..243
 inline constexpr int kCmdWavSet = 250;  // 250, 251
@@ -55,7 +55,7 @@ inline constexpr int kCmdWSet = 310;  // 310..312
 }  // namespace roster_id
 
 inline constexpr int kDetailsClientWidthTwips = 5172;
-inline constexpr int kDetailsClientHeightTwips = 4092;
+inline constexpr int kDetailsClientHeightTwips = 4452;
 inline constexpr int kRosterClientWidthTwips = 4572;
 inline constexpr int kRosterClientHeightTwips = 2472;
 inline constexpr double kDetailsTextPoints = 11.4;

@@ -12,7 +12,7 @@ Application::Application(const AppPorts& p, MainView& view)
       boxes_(p.prompt),
       reporter_(boxes_, buildVersion()),
       signals_(state_, settings_, reporter_, SignalPorts{p.desktop, p.clock, p.sound, p.shell, p.pump, p.flashTimer}),
-      cycle_(state_, p.desktop, p.clock, p.resources, reporter_, signals_, p.ledger),
+      cycle_(state_, p.desktop, p.clock, p.resources, reporter_, signals_, p.ledger, p.overlay),
       main_(view, state_, settings_, reporter_, p.host, p.sound, p.shell, cycle_) {
   signals_.follow(cycle_);
 }

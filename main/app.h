@@ -27,6 +27,7 @@ struct AppPorts {
   Pump& pump;
   FlashTimer& flashTimer;
   TitleLedger& ledger;
+  Overlay& overlay;
 };
 
 class Application {

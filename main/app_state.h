@@ -21,6 +21,7 @@ struct AppState {
   std::u16string alarmMessage;
   std::u16string alarmTime;
   std::u16string clockPattern;
+  std::uint8_t overlay = 1;  // 1: the overlay clock on self-drawn title bars
   std::vector<std::u16string> roster;  // the exclusion roster, 0 to 51 class names
   std::uint8_t rosterCount() const { return static_cast<std::uint8_t>(roster.size()); }
 };

@@ -52,12 +52,16 @@ std::optional<std::pair<int, int>> hourMinute(std::u16string_view key) {
   return std::make_pair(fields[0], fields[1]);
 }
 
+// As memory: == on UTF-16 strings goes character by character, which would
+// be most of what following the overlay costs a steady tick.
+bool sameText(std::u16string_view a, std::u16string_view b) { return std::ranges::equal(a, b); }
+
 }  // namespace
 
 CaptionCycle::CaptionCycle(AppState& state, Desktop& desktop, Clock& clock, SystemResources& resources,
-                           Reporter& reporter, TimeSignals& signals, TitleLedger& ledger)
+                           Reporter& reporter, TimeSignals& signals, TitleLedger& ledger, Overlay& overlay)
     : state_(state), desktop_(desktop), clock_(clock), resources_(resources), reporter_(reporter),
-      signals_(signals), ledger_(ledger) {}
+      signals_(signals), ledger_(ledger), overlay_(overlay) {}
 
 // Everything the tick works on lives in members, not locals: a tick may run
 // nested inside ChkPika (which yields to the message loop), and the outer
@@ -79,6 +83,7 @@ void CaptionCycle::tmrMain_Timer() {
   givenBack_ = false;
   turn(scope);
   scope.step([&] { syncLedger(); });
+  scope.step([&] { followOverlay(); });
 }
 
 void CaptionCycle::turn(Scope& scope) {
@@ -149,6 +154,35 @@ void CaptionCycle::restoreCurrent() {
   scope.step([&] { RestoreCap(prevWindow_); });
   givenBack_ = true;
   scope.step([&] { syncLedger(); });
+  scope.step([&] { hideOverlay(); });
+}
+
+void CaptionCycle::followOverlay() {
+  if (state_.overlay != 1 || clockWithheld_ != 0 || foregroundWindow_ == 0 || clockText_.empty()) {
+    framed_ = 0;  // read afresh once it is wanted again
+    hideOverlay();
+    return;
+  }
+  if (overlaid_ == 0 && framed_ == foregroundWindow_ && sameText(framedClock_, clockText_)) return;
+  framed_ = foregroundWindow_;
+  framedClock_ = clockText_;
+  const auto frame = desktop_.windowFrame(foregroundWindow_);
+  if (!frame || !drawsOwnTitleBar(*frame)) {
+    hideOverlay();
+    return;
+  }
+  const OverlayPlace place = overlayPlace(*frame);
+  if (overlaid_ == foregroundWindow_ && place == overlayPlace_ && sameText(overlayText_, clockText_)) return;
+  overlay_.show(foregroundWindow_, place.right, place.top, place.height, place.dpi, clockText_);
+  overlaid_ = foregroundWindow_;
+  overlayPlace_ = place;
+  overlayText_ = clockText_;
+}
+
+void CaptionCycle::hideOverlay() {
+  if (overlaid_ == 0) return;
+  overlaid_ = 0;
+  overlay_.hide();
 }
 
 void CaptionCycle::syncLedger() {

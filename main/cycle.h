@@ -10,6 +10,7 @@
 #include "base/report.h"
 #include "format/xxformat.h"
 #include "main/app_state.h"
+#include "main/overlay.h"
 #include "main/owed_titles.h"
 #include "main/title_ledger.h"
 #include "main/title_read.h"
@@ -33,14 +34,14 @@ class TimeSignals {
 class CaptionCycle {
  public:
   CaptionCycle(AppState& state, Desktop& desktop, Clock& clock, SystemResources& resources, Reporter& reporter,
-               TimeSignals& signals, TitleLedger& ledger);
+               TimeSignals& signals, TitleLedger& ledger, Overlay& overlay);
 
   // One tick of the polling timer. Skipped while a message box opened by a
   // tick is open, so ticks never stack inside a box.
   void tmrMain_Timer();
 
   // Gives the window that carries the clock its own title back (at exit);
-  // its record goes, unless it did not take the title.
+  // its record goes, unless it did not take the title. The overlay goes.
   void restoreCurrent();
 
   // The title as read into `caption`, whose storage is reused from tick to tick.
@@ -58,6 +59,11 @@ class CaptionCycle {
   // as they change, so a steady tick never writes to it.
   void syncLedger();
   void keepRecord(WindowHandle w, const LedgerRecord& record);
+  // The overlay shows the clock on the foreground window's title bar when it
+  // draws its own. Its frame is read on a change of window or clock and on
+  // every tick while shown, so a steady tick without one asks nothing more.
+  void followOverlay();
+  void hideOverlay();
   LedgerRecord ownRecord() const { return {state_.clockRight, state_.equalSeparate, baseTitle_.text()}; }
   void MakeCap();
   void ChkCap();
@@ -75,6 +81,7 @@ class CaptionCycle {
   Reporter& reporter_;
   TimeSignals& signals_;
   TitleLedger& ledger_;
+  Overlay& overlay_;
 
   ClockReading reading_;  // the expansion's storage, swapped with the two below
   std::u16string clockText_;
@@ -98,6 +105,11 @@ class CaptionCycle {
     bool kept = false;
   };
   std::vector<Recorded> recorded_;  // what the ledger holds, as put
+  WindowHandle framed_ = 0;  // whose frame was read last, for framedClock_
+  std::u16string framedClock_;
+  WindowHandle overlaid_ = 0;  // the overlay's owner while shown
+  OverlayPlace overlayPlace_;
+  std::u16string overlayText_;
 };
 
 // The standard clock pattern for a user taste (0 or 1). Conversion errors

@@ -146,6 +146,7 @@ void MainWindow::Form_Load() {
     choices_.tasteEnabled = false;
     scope.step([&] { view_.showChoices(choices_); });
   }
+  state_.overlay = readOverlay(settings_, scope);
 }
 
 MainSet MainWindow::LoadMainSet(std::u16string_view location) {

@@ -107,6 +107,10 @@ MainSet readMainSet(Settings& settings, Scope& tolerant) {
 
 void LoadAlarmSet(Settings& settings, AppState& state, Scope& tolerant) { loadAlarm(settings, state, &tolerant); }
 
+std::uint8_t readOverlay(Settings& settings, Scope& tolerant) {
+  return readOr(&tolerant, [&] { return readByte(settings, keys::kOverlay); }, toByte(keys::kOverlay.fallback));
+}
+
 PlugInFlags GetPlugIn(Settings& settings, Scope& tolerant) { return plugIn(settings, &tolerant); }
 
 std::optional<std::u16string> standardPattern(Settings& settings, int taste, Scope& tolerant) {

@@ -40,6 +40,9 @@ MainSet readMainSet(Settings& settings, Scope& tolerant);
 // Each alarm value on its own, so one bad value leaves the others loaded.
 void LoadAlarmSet(Settings& settings, AppState& state, Scope& tolerant);
 
+// Overlay (byte). Read after every other start-up key, which keeps their order.
+std::uint8_t readOverlay(Settings& settings, Scope& tolerant);
+
 // The four bytes of section "Plug in": Hideout, TavoTT, TavoXX, TavoCt.
 PlugInFlags GetPlugIn(Settings& settings, Scope& tolerant);
 

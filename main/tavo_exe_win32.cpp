@@ -14,6 +14,7 @@
 #include "main/main_window_win32.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/ledger_win32.h"
+#include "platform/win32/overlay_win32.h"
 #include "platform/win32/ports_win32.h"
 #include "platform/win32/registry_store_win32.h"
 #include "platform/win32/system_resources_win32.h"
@@ -91,11 +92,13 @@ class TavoApp {
   win32::Win32SystemResources resources_;
   win32::Win32Pump pump_;
   win32::VolatileLedger ledger_;
+  win32::OverlayWindow overlay_;
   // The view is made after the application, whose reporter it uses; both
   // only keep references to each other until the window exists.
   ViewFlashTimer flashTimer_{view_};
   Application app_{
-      AppPorts{store_, prompt_, host_, desktop_, clock_, sound_, shell_, resources_, pump_, flashTimer_, ledger_},
+      AppPorts{store_, prompt_, host_, desktop_, clock_, sound_, shell_, resources_, pump_, flashTimer_, ledger_,
+               overlay_},
       view_};
   win32::MainWindowView view_{app_.reporter()};
 };

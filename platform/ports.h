@@ -27,6 +27,18 @@ inline constexpr WindowHandle kTopmost = static_cast<WindowHandle>(-1);
 inline constexpr WindowHandle kNoTopmost = static_cast<WindowHandle>(-2);
 }  // namespace swp
 
+// What decides whether a window draws its own title bar, and where the
+// overlay clock goes on it. Rectangles in screen pixels.
+struct WindowFrame {
+  Rect window;             // the window rectangle
+  Rect client;             // the client area
+  Rect monitor;            // the monitor it is on
+  int dpi = 96;            // that monitor's
+  int frameWidth = 0;      // the sizing frame's width at that DPI
+  int captionHeight = 0;   // the system caption's height at that DPI
+  bool visible = false, minimized = false, toolWindow = false, hung = false;
+};
+
 class Desktop {
  public:
   virtual ~Desktop() = default;
@@ -49,6 +61,9 @@ class Desktop {
   // A top-level window of the class that carries the window property `mark`.
   virtual WindowHandle findMarkedWindow(std::u16string_view className, std::u16string_view mark) = 0;
   virtual std::optional<Rect> windowRect(WindowHandle w) = 0;
+  // Nothing for a window that is gone or no top-level window. Never blocks
+  // on a hung window.
+  virtual std::optional<WindowFrame> windowFrame(WindowHandle w) = 0;
   virtual void setWindowPos(WindowHandle w, WindowHandle insertAfter, int x, int y, unsigned flags) = 0;
   virtual void flashWindow(WindowHandle w) = 0;
   virtual void setForegroundWindow(WindowHandle w) = 0;
@@ -142,6 +157,18 @@ class TitleLedger {
   virtual void put(WindowHandle w, std::u16string_view text) = 0;
   // A missing record is fine.
   virtual void drop(WindowHandle w) = 0;
+};
+
+// Tavo's own small window that shows the clock on the title bar of a window
+// that draws its own: click-through, never activated, kept just above the
+// window it decorates.
+class Overlay {
+ public:
+  virtual ~Overlay() = default;
+  // Shows `text` right-aligned at `right`, from `top`, `height` tall (screen
+  // pixels, at `dpi`), above window `owner`. Called again only on a change.
+  virtual void show(WindowHandle owner, int right, int top, int height, int dpi, std::u16string_view text) = 0;
+  virtual void hide() = 0;
 };
 
 }  // namespace tavo

@@ -41,6 +41,8 @@ inline constexpr KeyDef kAlarmTime{kSectionMain, u"AlarmTime", u"17:57"};
 inline constexpr KeyDef kXXFormat{kSectionMain, u"XXFormat", u""};
 inline constexpr KeyDef kTavoDirPath{kSectionMain, u"TavoDirPath", u""};
 inline constexpr KeyDef kVersion{kSectionMain, u"Version", u""};
+// 1: the clock also shows as an overlay on title bars the application draws itself.
+inline constexpr KeyDef kOverlay{kSectionMain, u"Overlay", u"1"};
 // Section "Plug in": written by companion programs only.
 inline constexpr KeyDef kHideout{kSectionPlugIn, u"Hideout", u"0"};
 inline constexpr KeyDef kTavoTT{kSectionPlugIn, u"TavoTT", u"0"};
@@ -52,7 +54,7 @@ inline constexpr KeyDef kAll[] = {
     k24h, kShowSecond, kShowYear, kShowDate, kShowDay, kEqualSeparate, kUserTaste, kClockRight,
     kCheckInterval, kTimePika, kTimeFuru, kTimeFuruCount, kTimePipo, kPipoHato, kWaveFilePath1,
     kWaveFilePath2, kCuteCounts, kFlashLimit, kVibrateWidth, kAlarm, kAlarmMessage, kAlarmTime,
-    kXXFormat, kTavoDirPath, kVersion, kHideout, kTavoTT, kTavoXX, kTavoCt,
+    kXXFormat, kTavoDirPath, kVersion, kOverlay, kHideout, kTavoTT, kTavoXX, kTavoCt,
 };
 
 inline constexpr int kMaxRosterIndex = 50;

@@ -5,6 +5,7 @@
 #include "main/app.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_ledger.h"
+#include "platform/fake/fake_overlay.h"
 #include "platform/fake/fake_prompt.h"
 #include "platform/fake/fake_pump.h"
 #include "platform/fake/fake_system.h"
@@ -14,7 +15,7 @@ namespace tavo::fake {
 
 struct FakeApp {
   explicit FakeApp(Store& store)
-      : app(AppPorts{store, prompt, host, desktop, clock, sound, shell, resources, pump, flash, ledger}, view) {}
+      : app(AppPorts{store, prompt, host, desktop, clock, sound, shell, resources, pump, flash, ledger, overlay}, view) {}
 
   FakePrompt prompt;
   FakeDesktop desktop;
@@ -27,6 +28,7 @@ struct FakeApp {
   LogFlashTimer flash{launches};
   FakeHost host;
   FakeLedger ledger;
+  FakeOverlay overlay;
   FakeMainView view;
   Application app;
   Settings& settings = app.settings();

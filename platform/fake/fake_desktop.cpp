@@ -80,6 +80,17 @@ WindowHandle FakeDesktop::findMarkedWindow(std::u16string_view className, std::u
   return 0;
 }
 
+std::optional<WindowFrame> FakeDesktop::windowFrame(WindowHandle w) {
+  FakeWindow* win = live(w);
+  if (!win) return std::nullopt;
+  ++win->frameQueries;
+  const int frame = 8 * win->dpi / 96, caption = 23 * win->dpi / 96;
+  const Rect& r = win->rect;
+  const Rect client{r.left + frame, r.top + (win->ownTitleBar ? 0 : frame + caption), r.right - frame, r.bottom - frame};
+  return WindowFrame{r, client, win->monitor, win->dpi, frame, caption, win->visible, win->minimized, win->toolWindow,
+                     win->hung};
+}
+
 std::optional<Rect> FakeDesktop::windowRect(WindowHandle w) {
   if (FakeWindow* win = live(w)) return win->rect;
   return std::nullopt;

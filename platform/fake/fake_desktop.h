@@ -20,6 +20,12 @@ struct FakeWindow {
   int titleWrites = 0;  // every write aimed at the window, effective or not
   std::u16string lastWrite;
   std::u16string mark;  // a window property's name, see findMarkedWindow
+  // Its frame: by default a system caption above the client area; a test
+  // changes what it needs (ownTitleBar: the client area reaches the top).
+  bool ownTitleBar = false, minimized = false, toolWindow = false, visible = true;
+  Rect monitor{0, 0, 1920, 1080};
+  int dpi = 96;
+  int frameQueries = 0;
 };
 
 struct Move {
@@ -39,6 +45,7 @@ class FakeDesktop : public Desktop {
   void close(WindowHandle w);
   void hang(WindowHandle w, bool hung = true);
   void markWindow(WindowHandle w, std::u16string mark) { windows_.at(w).mark = std::move(mark); }
+  FakeWindow& edit(WindowHandle w) { return windows_.at(w); }
 
   // The title a user sees now ("" for a vanished window).
   std::u16string title(WindowHandle w) const;
@@ -58,6 +65,7 @@ class FakeDesktop : public Desktop {
   WindowHandle findWindow(std::u16string_view className, std::u16string_view title) override;
   WindowHandle findMarkedWindow(std::u16string_view className, std::u16string_view mark) override;
   std::optional<Rect> windowRect(WindowHandle w) override;
+  std::optional<WindowFrame> windowFrame(WindowHandle w) override;
   void setWindowPos(WindowHandle w, WindowHandle insertAfter, int x, int y, unsigned flags) override;
   void flashWindow(WindowHandle w) override;
   void setForegroundWindow(WindowHandle w) override;

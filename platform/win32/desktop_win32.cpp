@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/win32/handle_win32.h"
+#include "platform/win32/view_win32.h"
 #include "platform/win32/wide_win32.h"
 
 namespace tavo::win32 {
@@ -119,6 +120,73 @@ std::optional<Rect> Win32Desktop::windowRect(WindowHandle w) {
   RECT r{};
   if (!w || !GetWindowRect(toHwnd(w), &r)) return std::nullopt;
   return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+namespace {
+
+Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// The DPI of the monitor a window is on. A window that is not aware of DPI
+// is stretched by the system to that monitor's DPI, so its own DPI (96)
+// would place the overlay at the wrong distance. GetDpiForMonitor lives in
+// shcore.dll, which older systems lack.
+int monitorDpi(HMONITOR monitor, HWND w) {
+  using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto forMonitor = [] {
+    HMODULE shcore = LoadLibraryW(L"shcore.dll");  // kept for the program's life
+    return shcore ? reinterpret_cast<ForMonitor>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                  : nullptr;
+  }();
+  UINT x = 0, y = 0;
+  if (forMonitor && forMonitor(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y) == S_OK && y > 0)
+    return static_cast<int>(y);
+  return dpiForWindow(w).y;
+}
+
+// A system metric at a DPI; scaled from the program's own where the system
+// has no per-DPI metrics.
+int metricAt(int index, int dpi) {
+  using ForDpi = int(WINAPI*)(int, UINT);
+  static const auto forDpi = reinterpret_cast<ForDpi>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  if (forDpi) return forDpi(index, static_cast<UINT>(dpi));
+  return MulDiv(GetSystemMetrics(index), dpi, screenCaps(LOGPIXELSY));
+}
+
+}  // namespace
+
+// Every call here reads what the window server keeps; none sends the window
+// a message, so a hung window costs nothing. While the overlay is shown this
+// runs on every tick: the monitor and its metrics are looked up again only
+// when the window's rectangle changed.
+std::optional<WindowFrame> Win32Desktop::windowFrame(WindowHandle w) {
+  HWND h = toHwnd(w);
+  WINDOWINFO info{};
+  info.cbSize = sizeof info;
+  if (!h || !GetWindowInfo(h, &info) || (info.dwStyle & WS_CHILD)) return std::nullopt;
+  const Rect window = toRect(info.rcWindow);
+  const Rect& last = lastFrame_ ? lastFrame_->window : Rect{};
+  if (!lastFrame_ || lastFrameWindow_ != w || last.left != window.left || last.top != window.top ||
+      last.right != window.right || last.bottom != window.bottom) {
+    HMONITOR monitor = MonitorFromRect(&info.rcWindow, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO m{};
+    m.cbSize = sizeof m;
+    if (!GetMonitorInfoW(monitor, &m)) return std::nullopt;
+    WindowFrame f{window, {}, toRect(m.rcMonitor)};
+    f.dpi = monitorDpi(monitor, h);
+    f.frameWidth = metricAt(SM_CXSIZEFRAME, f.dpi) + metricAt(SM_CXPADDEDBORDER, f.dpi);
+    f.captionHeight = metricAt(SM_CYCAPTION, f.dpi);
+    lastFrame_ = f;
+    lastFrameWindow_ = w;
+  }
+  WindowFrame f = *lastFrame_;
+  f.client = toRect(info.rcClient);
+  // A top-level window's own WS_VISIBLE is what IsWindowVisible answers.
+  f.visible = (info.dwStyle & WS_VISIBLE) != 0;
+  f.minimized = (info.dwStyle & WS_MINIMIZE) != 0;
+  f.toolWindow = (info.dwExStyle & WS_EX_TOOLWINDOW) != 0;
+  f.hung = IsHungAppWindow(h);
+  return f;
 }
 
 void Win32Desktop::setWindowPos(WindowHandle w, WindowHandle insertAfter, int x, int y, unsigned flags) {

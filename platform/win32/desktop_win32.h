@@ -20,6 +20,7 @@ class Win32Desktop : public Desktop {
   WindowHandle findWindow(std::u16string_view className, std::u16string_view title) override;
   WindowHandle findMarkedWindow(std::u16string_view className, std::u16string_view mark) override;
   std::optional<Rect> windowRect(WindowHandle w) override;
+  std::optional<WindowFrame> windowFrame(WindowHandle w) override;
   void setWindowPos(WindowHandle w, WindowHandle insertAfter, int x, int y, unsigned flags) override;
   void flashWindow(WindowHandle w) override;
   void setForegroundWindow(WindowHandle w) override;
@@ -28,6 +29,9 @@ class Win32Desktop : public Desktop {
 
  private:
   unsigned writeTimeoutMs_;
+  // What the last frame's window and rectangle gave: monitor, DPI, metrics.
+  std::optional<WindowFrame> lastFrame_;
+  WindowHandle lastFrameWindow_ = 0;
 };
 
 }  // namespace tavo::win32

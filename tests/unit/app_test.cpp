@@ -61,7 +61,7 @@ TEST_F(MainWindowTest, StartUpReadsInTheProgramsOrder) {
   const std::vector<std::u16string> order = {
       u"ClockRight", u"CheckInterval", u"UserTaste", u"Alarm",      u"EqualSeparate", u"AlarmMessage",
       u"AlarmTime",  u"WindowList0",   u"Hideout",   u"TavoTT",     u"TavoXX",        u"TavoCt",
-      u"24h",        u"ShowSecond",    u"ShowYear"};  // taste 2 has no date fields to read
+      u"24h",        u"ShowSecond",    u"ShowYear",  u"Overlay"};  // taste 2 has no date fields to read
   EXPECT_EQ(store.reads, order);
   EXPECT_EQ(store.writeCount, writes) << "start-up writes nothing";
   // The stored taste 2 gives the time alone.
@@ -75,7 +75,8 @@ TEST_F(MainWindowTest, StartUpReadsInTheProgramsOrder) {
 TEST_F(MainWindowTest, BadStoredValuesFallBackAlone) {
   set({{keys::kClockRight, u"right"}, {keys::kAlarm, u"256"}, {keys::kEqualSeparate, u"0"},
        {keys::kAlarmTime, u"06:18"}, {keys::kTavoCt, u"1"}, {keys::kShowSecond, u"yes"}, {keys::kShowYear, u"1"},
-       {keys::k24h, u"01"}});
+       {keys::k24h, u"01"}, {keys::kOverlay, u"x"}});
+  state.overlay = 0;
   store.MemoryStore::write(kAppName, kSectionMain, windowListKey(0), u"Notepad");
   app.load();
   EXPECT_EQ(state.clockRight, 0);
@@ -86,6 +87,7 @@ TEST_F(MainWindowTest, BadStoredValuesFallBackAlone) {
   EXPECT_EQ(state.plugInFlags.tavoCt, 1);
   EXPECT_EQ(state.roster, std::vector<std::u16string>{u"Notepad"});
   EXPECT_EQ(state.clockPattern, u"%h:nn%,%yy%,%mmm%,%d%");
+  EXPECT_EQ(state.overlay, 1);
   EXPECT_EQ(prompt.shown.size(), 2u);  // the second type mismatch reads alike: shown once
   EXPECT_TRUE(reported(kStartupLocation, err::kTypeMismatch) && reported(kStartupLocation, err::kOverflow));
 

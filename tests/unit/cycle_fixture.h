@@ -53,7 +53,7 @@ class CycleTest : public OnFakes {
     at(21, 5);
     desktop = {};
     recorded.clear();
-    cycle.emplace(state, desktop, clock, resources, reporter, recorded, ledger);
+    cycle.emplace(state, desktop, clock, resources, reporter, recorded, ledger, overlay);
   }
   void tick(int times = 1) {
     for (int i = 0; i < times; ++i) cycle->tmrMain_Timer();

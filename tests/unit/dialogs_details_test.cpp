@@ -69,12 +69,13 @@ TEST_F(DetailsDialogTest, LoadRunsTheClickBehaviours) {
 }
 
 TEST_F(DetailsDialogTest, ABadStoredFlagIsReportedAndShownAsItsDefault) {
-  // ShowDate overflows a 16-bit integer, TimePika is a number but not 1 (off),
+  // ShowDate overflows a 16-bit integer, TimePika and Overlay are numbers but not 1 (off),
   // and the bad Alarm stops the reload before the dialog.
-  set({{keys::kShowDate, u"99999"}, {keys::kTimePika, u"2"}, {keys::kAlarm, u"x"}});
+  set({{keys::kShowDate, u"99999"}, {keys::kTimePika, u"2"}, {keys::kAlarm, u"x"}, {keys::kOverlay, u"2"}});
   auto& d = open();
   EXPECT_EQ(d.chkShow(kDate).value, 1);
   EXPECT_EQ(d.chkEtc(kPika).value, 0);
+  EXPECT_EQ(d.chkEtc(kOverlay).value, 0);
   EXPECT_EQ(reports(kOpenLocation), 2);
   EXPECT_EQ(d.txtEtc(kHour), u"") << "the reload stopped before the alarm time";
 }
@@ -86,8 +87,10 @@ TEST_F(DetailsDialogTest, TheExtendedFormatKeepsItsPatternAndTheDisplayBoxes) {
   auto& d = open();
   for (int i = kSecond; i <= k24h; ++i) EXPECT_FALSE(d.chkShow(i).enabled) << i;
   EXPECT_TRUE(d.chkShow(kEqual).enabled);
+  d.clickEtc(kOverlay);
   d.cmdSet_Click(0);
-  EXPECT_EQ(*stored(keys::kShowSecond) + *stored(keys::kShowDate), u"10");
+  EXPECT_EQ(*stored(keys::kShowSecond) + *stored(keys::kShowDate) + *stored(keys::kOverlay), u"100");
+  EXPECT_EQ(state.overlay, 0) << "in force at once";
   EXPECT_EQ(state.clockPattern, u"%xx%");
 }
 
@@ -95,10 +98,12 @@ TEST_F(DetailsDialogTest, CancelAndCloseStoreNothing) {
   auto& d = open();
   d.clickEtc(kAlarm);
   d.clickShow(kEqual);
-  EXPECT_EQ((std::vector<int>{state.alarmOn, state.equalSeparate}), (std::vector<int>{1, 0})) << "in force at once";
+  d.clickEtc(kOverlay);
+  EXPECT_EQ((std::vector<int>{state.alarmOn, state.equalSeparate, state.overlay}), (std::vector<int>{1, 0, 1}))
+      << "alarm and joiner in force at once, the overlay waits for OK";
   d.cmdSet_Click(1);
   EXPECT_TRUE(d.closed());
-  EXPECT_EQ((std::vector<int>{state.alarmOn, state.equalSeparate}), (std::vector<int>{0, 1}));
+  EXPECT_EQ((std::vector<int>{state.alarmOn, state.equalSeparate, state.overlay}), (std::vector<int>{0, 1, 1}));
 
   auto& closing = open();
   closing.clickEtc(kAlarm);

@@ -129,6 +129,7 @@ struct Task {
 
 struct OwnWindow {
   HWND hwnd = nullptr;
+  int bareDpi = 0;  // for a window without the system caption: the DPI its own title bar is drawn at
   std::mutex mutex;
   std::vector<std::wstring> received;  // texts of WM_SETTEXT sent by others
   std::vector<std::wstring> moves;     // "x,y" of every change of position
@@ -150,6 +151,38 @@ std::shared_ptr<OwnWindow> ownWindow(HWND h) {
   fail(L"not a probe window: " + handleText(h));
 }
 
+// The title bar a bare window draws in its client area, as applications with
+// a title bar of their own do: a band with the title and three caption
+// buttons of 46 by 32 pixels at 96 DPI at the right.
+void paintTitleBar(HWND h, int dpi) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  RECT band{};
+  GetClientRect(h, &band);
+  band.bottom = MulDiv(32, dpi, 96);
+  auto fill = [dc](RECT r, COLORREF c) {
+    HBRUSH b = CreateSolidBrush(c);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+  };
+  fill(band, RGB(210, 225, 245));
+  const int w = MulDiv(46, dpi, 96), inset = MulDiv(8, dpi, 96);
+  HFONT font = CreateFontW(-MulDiv(12, dpi, 72), 0, 0, 0, 0, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS UI Gothic");
+  HGDIOBJ old = SelectObject(dc, font);
+  wchar_t title[256] = {};
+  InternalGetWindowText(h, title, 256);
+  SetBkMode(dc, TRANSPARENT);
+  for (int i = 1; i <= 3; ++i) {
+    RECT box{band.right - i * w + 1, 0, band.right - (i - 1) * w - 1, band.bottom};
+    fill(box, i == 1 ? RGB(220, 60, 60) : RGB(170, 185, 210));
+    DrawTextW(dc, i == 1 ? L"×" : i == 2 ? L"□" : L"＿", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+  RECT text{inset, 0, band.right - 3 * w, band.bottom};
+  DrawTextW(dc, title, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  DeleteObject(SelectObject(dc, old));
+  EndPaint(h, &ps);
+}
+
 LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE)
     SetWindowLongPtrW(h, GWLP_USERDATA,
@@ -157,6 +190,7 @@ LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<OwnWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   switch (msg) {
     case WM_SETTEXT:
+      if (self && self->bareDpi) InvalidateRect(h, nullptr, TRUE);  // its title bar shows the title
       if (self && !tRetitlingSelf) {
         std::lock_guard lock(self->mutex);
         self->received.emplace_back(lp ? reinterpret_cast<const wchar_t*>(lp) : L"");
@@ -170,6 +204,22 @@ LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
+    case WM_NCCALCSIZE:  // a bare window keeps its frame but for the top: no system caption
+      if (self && self->bareDpi) {
+        // Either way the proposed rectangle comes first (wParam TRUE: rgrc[0]).
+        RECT& client = *reinterpret_cast<RECT*>(lp);
+        const LONG top = client.top;
+        DefWindowProcW(h, msg, wp, lp);
+        client.top = top;
+        return 0;
+      }
+      break;
+    case WM_PAINT:
+      if (self && self->bareDpi) {
+        paintTitleBar(h, self->bareDpi);
+        return 0;
+      }
+      break;
     case kMsgRun:
       (*std::unique_ptr<std::shared_ptr<Task>>(reinterpret_cast<std::shared_ptr<Task>*>(lp)))->run();
       return 0;
@@ -221,7 +271,7 @@ Work bringToFront(HWND h) {
   };
 }
 
-HWND createWindow(const std::wstring& cls, const std::wstring& title) {
+HWND createWindow(const std::wstring& cls, const std::wstring& title, int bareDpi = 0) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = windowProc;
@@ -232,6 +282,7 @@ HWND createWindow(const std::wstring& cls, const std::wstring& title) {
   if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) failed(L"RegisterClassEx");
   const int slot = gCascade++ % 8;
   auto own = std::make_shared<OwnWindow>();
+  own->bareDpi = bareDpi;
   auto created = std::make_shared<Task>([own, cls, title, slot]() -> BOOL {
     own->hwnd = CreateWindowExW(0, cls.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40 + slot * 40,
                                 40 + slot * 50, 560, 160, nullptr, nullptr, GetModuleHandleW(nullptr), own.get());
@@ -410,6 +461,12 @@ const Command kCommands[] = {
      }},
     {L"create", L"CLASS TITLE", L"a probe window on a thread of its own; its handle",
      [](const Fields& a) -> Reply { return {handleText(createWindow(a[0], a[1]))}; }},
+    {L"createbare", L"CLASS TITLE [DPI]",
+     L"a probe window without the system caption (WM_NCCALCSIZE) that draws a title bar of its own at DPI "
+     L"(default 96); its handle",
+     [](const Fields& a) -> Reply {
+       return {handleText(createWindow(a[0], a[1], a.size() > 2 ? std::stoi(a[2]) : 96))};
+     }},
     {L"createx", L"CLASS N", L"a probe window titled soak title N: by N mod 4 plain, empty, 100 000 units, surrogates",
      [](const Fields& a) -> Reply { return {handleText(createWindow(a[0], soakTitle(std::stoul(a[1]))))}; }},
     {L"front", L"H", L"brings H to the front, on its own thread if a probe window; 1 if SetForegroundWindow did",
@@ -417,6 +474,13 @@ const Command kCommands[] = {
        HWND h = window(a[0]);
        if (!IsWindow(h)) fail(L"no such window");
        return outcome(findOwn(h) ? post(h, bringToFront(h)) : spawn(bringToFront(h)));
+     }},
+    {L"move", L"H X Y", L"moves H's top left corner to X,Y, asynchronously for another thread's window",
+     [](const Fields& a) -> Reply {
+       if (!SetWindowPos(window(a[0]), nullptr, std::stoi(a[1]), std::stoi(a[2]), 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS))
+         failed(L"SetWindowPos");
+       return {};
      }},
     {L"title", L"H", L"H's title, read without sending H a message",
      [](const Fields& a) -> Reply { return {titleOf(window(a[0]))}; }},

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/handle_win32.h"
 #include "platform/win32/ledger_win32.h"
+#include "platform/win32/overlay_win32.h"
 #include "platform/win32/ports_win32.h"
 #include "platform/win32/registry_store_win32.h"
 #include "platform/win32/system_resources_win32.h"
@@ -54,6 +56,28 @@ TEST(Win32Desktop, TitlesPastTheFirstBufferLongestClassVanishedWindowsReadAsNoth
     EXPECT_EQ(into + desktop.className(gone), u"");
     EXPECT_FALSE(desktop.windowRect(gone).has_value());
   }
+}
+
+// A bare window's frame, and the overlay on it: placed as asked, owned by it,
+// never active, and tied to no window once hidden (its text and its place on
+// Tavo's own decision: test_overlay.py).
+TEST(Win32Overlay, OnABareWindowOwnedNeverActiveAndReleasedWhenHidden) {
+  HWND bare = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 50, 60, 400, 200, nullptr, nullptr, nullptr,
+                              nullptr);
+  ASSERT_TRUE(bare);
+  const auto frame = Win32Desktop().windowFrame(handle(bare));
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(std::vector({frame->window.top, frame->client.top, frame->window.right}), std::vector({60L, 60L, 450L}));
+  OverlayWindow overlay;
+  RECT r{};
+  overlay.show(handle(bare), 306, 60, 30, 96, u"12:34,Dec,8");
+  HWND o = overlay.hwnd();
+  ASSERT_TRUE(o && GetWindowRect(o, &r));
+  EXPECT_EQ(std::vector({r.right, r.top, r.bottom}), std::vector({306L, 60L, 90L}));
+  EXPECT_TRUE(GetWindow(o, GW_OWNER) == bare && GetForegroundWindow() != o);
+  overlay.hide();
+  EXPECT_TRUE(IsWindow(o) && !IsWindowVisible(o) && !GetWindow(o, GW_OWNER));
+  DestroyWindow(bare);
 }
 
 TEST(Win32Pump, DispatchesPendingAndKeepsTheQuitRequest) {
