@@ -25,22 +25,6 @@ class DetailsDialogTest : public test::AppTest {
   std::optional<DetailsDialog> dialog;
 };
 
-// Opening reloads the alarm settings first and splits the time into its boxes.
-TEST_F(DetailsDialogTest, OpeningReloadsTheAlarmSettingsFirst) {
-  const std::pair<std::u16string_view, std::u16string_view> cases[] = {
-      {u"06:18", u"06|18"}, {u"", u"12|00"}, {u"7:05", u"7:|05"}};  // no time: noon; another form splits badly
-  for (auto [time, boxes] : cases) {
-    set({{keys::kAlarm, u"1"}, {keys::kAlarmTime, time}, {keys::kAlarmMessage, u"お茶"}, {keys::kEqualSeparate, u"0"}});
-    state.alarmTime = u"23:59";  // stale in-memory values
-    state.equalSeparate = 1;
-    state.alarmOn = 0;
-    auto& d = open();
-    EXPECT_EQ((std::vector<int>{d.chkEtc(kAlarm).value, state.alarmOn, d.chkShow(kEqual).value, state.equalSeparate}),
-              (std::vector<int>{1, 1, 0, 0}));
-    EXPECT_EQ(d.txtEtc(kHour) + u"|" + d.txtEtc(kMinute) + u"|" + d.txtEtc(kMessage), std::u16string(boxes) + u"|お茶");
-  }
-}
-
 // A separator other than 0 or 1 stays in force until the user clicks its
 // box, as the main window treats its clock side.
 TEST_F(DetailsDialogTest, DetailsDialogLeavesAnUnknownSeparatorAlone) {

@@ -41,15 +41,6 @@ TEST(DateTimeFormat, OtherDayMonthYearAndWeekForms) {
   });
 }
 
-TEST(DateTimeFormat, AmPmMarkersFollowTheHourAndMakeHoursTwelveHour) {
-  expectRows({
-      {kSun, "h:nn AM/PM", "9:05 PM"}, {kFri, "hh:nn am/pm", "09:05 am"}, {kSun, "A/P a/p AMPM", "P p 午後"},
-      {day(2026, 1, 1, 0, 30), "h AM/PM", "12 AM"}, {day(2026, 1, 1, 12, 30), "h:nn A/P", "12:30 P"},
-      {kSun, "ttttt AM/PM", "21:05:07 PM"},  // the time form stays 24-hour
-      {kSun, "aa/p h", "aa/p 21"},           // "aa" is text, not "a" and a marker
-  });
-}
-
 TEST(DateTimeFormat, JapaneseErasAndTheirFirstDays) {
   expectRows({
       {kSun, "ggge年|gge|gee", "令和8年|令8|R08"}, {day(2019, 4, 30), "ggge", "平成31"},

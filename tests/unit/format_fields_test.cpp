@@ -26,16 +26,6 @@ TEST_F(FieldTest, MoonAgeOfKnownDates) {
   EXPECT_TRUE(prompt.shown.empty());
 }
 
-TEST_F(FieldTest, MoonAgeOverflowIsReportedAndLaterStepsGoOnWithZero) {
-  // 1725 * 19 leaves 16 bits, then (Y - 0) * 11 does too: the age stays 0.
-  EXPECT_EQ(MoonAge(noonOf(32767, 1, 1), reporter), 0);
-  expectOneReport(u"MoonAge", err::kOverflow);
-  // A year beyond 16 bits reads as 0: (0 + 5) * 11 + 1 + 1 = 57.
-  Reporter fresh{boxes, Version{1, 70, 1}};
-  EXPECT_EQ(MoonAge(noonOf(40000, 1, 1), fresh), 27);
-  EXPECT_EQ(prompt.shown.size(), 2u);
-}
-
 TEST_F(FieldTest, MoonGraphicGivesBoundariesToTheLowerRange) {
   const struct { std::int16_t age; const char* glyph; } cases[] = {
       {0, "*-"}, {3, "*-"}, {4, " )"}, {6, " )"}, {7, "|)"}, {10, "|)"}, {11, "○"}, {20, "○"}, {21, "(|"}, {24, "(|"},

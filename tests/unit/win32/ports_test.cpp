@@ -80,23 +80,6 @@ TEST(Win32Overlay, OnABareWindowOwnedNeverActiveAndReleasedWhenHidden) {
   DestroyWindow(bare);
 }
 
-TEST(Win32Pump, DispatchesPendingAndKeepsTheQuitRequest) {
-  static int seen = 0;
-  HWND sink = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  SetWindowLongPtrW(sink, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    seen += m == WM_APP + 7;
-    return DefWindowProcW(w, m, wp, lp);
-  }));
-  for (int i = 0; i < 2; ++i) PostMessageW(sink, WM_APP + 7, 0, 0);
-  PostQuitMessage(7);
-  Win32Pump().yield();
-  EXPECT_EQ(seen, 2);
-  MSG msg;
-  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-  EXPECT_EQ(msg.wParam, 7u);
-  DestroyWindow(sink);
-}
-
 // The clock keeps the zone's offset for a minute; the test command runs this
 // away from UTC, where a wrong offset shows.
 TEST(Win32Clock, ReadsTheLocalTime) {
