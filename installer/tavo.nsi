@@ -4,7 +4,14 @@
 ;   makensis -DVERSION=1.70.1 -DSTAGE32=<build/win32/package> -DSTAGE64=<build/win64/package>
 ;            -DOUTFILE=<build/Tavo-1.70.1-setup.exe> installer/tavo.nsi
 ; Silent use: setup /S [/STARTUP=0|1] [/D=folder]; Uninstall.exe /S [/PURGE].
+; Users get it as a 32-bit program, which runs on every Windows. -DAMD64
+; builds the same setup as a 64-bit program, for tests under a Wine that runs
+; no 32-bit programs.
 
+!ifdef AMD64
+  Target amd64-unicode
+  !pragma warning disable 6012  ; ${RunningX64} is known at build time: the 32-bit branch goes
+!endif
 Unicode true
 RequestExecutionLevel user
 ManifestDPIAware true
@@ -178,6 +185,22 @@ FunctionEnd
 
 Function .onInit
   !insertmacro OneAtATime
+  ; NSIS drops a /D= folder it finds unusable (a drive that is not there) for
+  ; the default without a word; say so instead.
+  System::Call 'kernel32::GetCommandLineW() w .r0'
+  ClearErrors
+  ${GetOptions} $0 "/D=" $1
+  ${IfNot} ${Errors}
+    StrCpy $2 $1 "" -1
+    ${If} $2 == "\"
+      StrCpy $1 $1 -1
+    ${EndIf}
+    ${If} $1 != $INSTDIR
+      StrCpy $INSTDIR $1
+      MessageBox MB_OK|MB_ICONSTOP "$(FolderNotWritable)" /SD IDOK
+      Abort
+    ${EndIf}
+  ${EndIf}
   ; On by default; a reinstall keeps the earlier choice; /STARTUP= decides.
   StrCpy $StartAtSignIn 1
   ReadRegStr $0 HKCU "${UNINST_KEY}" "InstallLocation"
