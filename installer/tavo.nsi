@@ -111,7 +111,6 @@ VIAddVersionKey /LANG=${LANG_JAPANESE} "ProductVersion" "${VERSION}"
     FileOpen $R9 "${file}" a
     ${If} ${Errors}
       StrCpy $R9 "${file}"
-      DetailPrint "$(FileInUse)"
       MessageBox MB_OK|MB_ICONSTOP "$(FileInUse)" /SD IDOK
       Call ${cleanup}
       Abort
@@ -172,7 +171,6 @@ Function ${un}EndTavo
     ${EndIf}
     Sleep 100
   ${Next}
-  DetailPrint "$(TavoDidNotEnd)"
   MessageBox MB_OK|MB_ICONSTOP "$(TavoDidNotEnd)" /SD IDOK
   Call ${un}FailCleanup
   Abort
@@ -249,6 +247,7 @@ Function OptionsLeave
   ${Else}
     StrCpy $StartAtSignIn 0
   ${EndIf}
+  Call Prepare
 FunctionEnd
 
 ; Takes away the folder again when setup made it and stops before a file.
@@ -261,8 +260,10 @@ FunctionEnd
 Function un.FailCleanup
 FunctionEnd
 
-Section "-Tavo"
-  ; A folder setup may write to, checked before anything else changes.
+; Everything that can stop setup, before any file is written. Run when the
+; options page is left, so that a failure keeps the user on that page to
+; try again; a silent setup runs it from the section.
+Function Prepare
   StrCpy $MadeFolder 0
   ${IfNot} ${FileExists} "$INSTDIR\*.*"
     StrCpy $MadeFolder 1
@@ -279,7 +280,6 @@ Section "-Tavo"
     ${EndIf}
   ${EndIf}
   ${If} $1 = 0
-    DetailPrint "$(FolderNotWritable)"
     MessageBox MB_OK|MB_ICONSTOP "$(FolderNotWritable)" /SD IDOK
     Call FailCleanup
     Abort
@@ -288,7 +288,12 @@ Section "-Tavo"
   Call EndTavo
   !insertmacro FailWhenInUse "$INSTDIR\Tavo.exe" FailCleanup
   !insertmacro FailWhenInUse "$INSTDIR\Wavmend.exe" FailCleanup
+FunctionEnd
 
+Section "-Tavo"
+  ${If} ${Silent}
+    Call Prepare
+  ${EndIf}
   SetOutPath "$INSTDIR"
   ${If} ${RunningX64}
     File "${STAGE64}/Tavo.exe"
@@ -371,12 +376,19 @@ Function un.OptionsLeave
   ${Else}
     StrCpy $Purge 0
   ${EndIf}
+  Call un.Prepare
 FunctionEnd
 
-Section "Uninstall"
+Function un.Prepare
   Call un.EndTavo
   !insertmacro FailWhenInUse "$INSTDIR\Tavo.exe" un.FailCleanup
   !insertmacro FailWhenInUse "$INSTDIR\Wavmend.exe" un.FailCleanup
+FunctionEnd
+
+Section "Uninstall"
+  ${If} ${Silent}
+    Call un.Prepare
+  ${EndIf}
 
   Delete "$INSTDIR\Tavo.exe"
   Delete "$INSTDIR\Wavmend.exe"
