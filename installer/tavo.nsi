@@ -395,7 +395,6 @@ Section "Uninstall"
   Delete "$INSTDIR\readme.txt"
   RMDir /r "$INSTDIR\TavoHELP"
   Delete "$INSTDIR\Uninstall.exe"
-  RMDir "$INSTDIR"
   RMDir /r "$SMPROGRAMS\Tavo"
 
   ; Only our own Run value: another one starts a Tavo the user put elsewhere.
@@ -411,4 +410,6 @@ Section "Uninstall"
     DeleteRegKey /ifempty HKCU "${SETTINGS_PARENT}"
     DeleteRegKey HKCU "${OWED_KEY}"
   ${EndIf}
+  ; Last, so that a caller waiting for the folder to go finds everything done.
+  RMDir "$INSTDIR"
 SectionEnd
