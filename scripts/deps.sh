@@ -7,7 +7,7 @@ tavo_packages=(
   cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 xvfb x11-apps imagemagick xdotool faketime libfaketime
-  fonts-ipafont-gothic python3 zip file
+  fonts-ipafont-gothic python3 zip file nsis
 )
 
 # Whether the kernel runs 32-bit x86 programs: some virtual machines run

@@ -1,0 +1,43 @@
+﻿; Texts of the setup program and its uninstaller, English first (the
+; fallback), then Japanese. UTF-8 with a BOM, which makensis needs to read
+; the Japanese as such.
+
+LangString OptionsTitle ${LANG_ENGLISH} "Install Tavo ${VERSION}"
+LangString OptionsTitle ${LANG_JAPANESE} "Tavo ${VERSION} のインストール"
+LangString OptionsSubtitle ${LANG_ENGLISH} "Tavo puts the time into the title bar of the window in front."
+LangString OptionsSubtitle ${LANG_JAPANESE} "前面のウィンドウのタイトルバーに時刻を表示する常駐ソフトです。"
+LangString FolderLabel ${LANG_ENGLISH} "Tavo will be installed in this folder:"
+LangString FolderLabel ${LANG_JAPANESE} "次のフォルダーにインストールします:"
+LangString StartAtSignIn ${LANG_ENGLISH} "&Start Tavo when I sign in"
+LangString StartAtSignIn ${LANG_JAPANESE} "サインイン時に起動する(&S)"
+LangString StartAtSignInNote ${LANG_ENGLISH} "You can turn this off later under Startup apps in Windows Settings."
+LangString StartAtSignInNote ${LANG_JAPANESE} "あとから Windows の設定の「スタートアップ アプリ」でいつでもオフにできます。"
+LangString RunTavo ${LANG_ENGLISH} "Start Tavo"
+LangString RunTavo ${LANG_JAPANESE} "Tavo を起動する"
+
+LangString HelpLink ${LANG_ENGLISH} "Tavo Help"
+LangString HelpLink ${LANG_JAPANESE} "Tavo ヘルプ"
+LangString UninstallLink ${LANG_ENGLISH} "Uninstall Tavo"
+LangString UninstallLink ${LANG_JAPANESE} "Tavo のアンインストール"
+
+LangString ClosingTavo ${LANG_ENGLISH} "Closing the running Tavo..."
+LangString ClosingTavo ${LANG_JAPANESE} "動いている Tavo を終了しています..."
+LangString SetupRunning ${LANG_ENGLISH} "Tavo setup or its uninstaller is already running.$\r$\nLet it finish, then try again."
+LangString SetupRunning ${LANG_JAPANESE} "Tavo のセットアップかアンインストールがすでに実行中です。$\r$\nそれが終わってから、もう一度実行してください。"
+LangString TavoDidNotEnd ${LANG_ENGLISH} "The running Tavo did not close within 10 seconds. Close it with Exit in its window, then try again.$\r$\n$\r$\nNothing was changed."
+LangString TavoDidNotEnd ${LANG_JAPANESE} "動いている Tavo が 10 秒以内に終了しませんでした。$\r$\nTavo のウィンドウの「Exit(X)」で終了してから、もう一度実行してください。$\r$\n$\r$\n何も変更していません。"
+LangString FolderNotWritable ${LANG_ENGLISH} "Setup cannot write to this folder:$\r$\n$INSTDIR$\r$\n$\r$\nChoose a folder you may write to (setup /D=folder).$\r$\n$\r$\nNothing was changed."
+LangString FolderNotWritable ${LANG_JAPANESE} "次のフォルダーに書き込めません:$\r$\n$INSTDIR$\r$\n$\r$\n書き込めるフォルダーを指定してください(セットアップの /D=フォルダー)。$\r$\n$\r$\n何も変更していません。"
+LangString FileInUse ${LANG_ENGLISH} "This file is in use by another program:$\r$\n$R9$\r$\n$\r$\nClose that program, then try again.$\r$\n$\r$\nNothing was changed."
+LangString FileInUse ${LANG_JAPANESE} "次のファイルは別のプログラムが使用中です:$\r$\n$R9$\r$\n$\r$\nそのプログラムを終了してから、もう一度実行してください。$\r$\n$\r$\n何も変更していません。"
+
+LangString RemoveTitle ${LANG_ENGLISH} "Uninstall Tavo"
+LangString RemoveTitle ${LANG_JAPANESE} "Tavo のアンインストール"
+LangString RemoveSubtitle ${LANG_ENGLISH} "Tavo will be removed from this computer."
+LangString RemoveSubtitle ${LANG_JAPANESE} "Tavo をこのコンピューターから削除します。"
+LangString RemoveFolderLabel ${LANG_ENGLISH} "Tavo will be removed from this folder:"
+LangString RemoveFolderLabel ${LANG_JAPANESE} "次のフォルダーから削除します:"
+LangString RemoveSettings ${LANG_ENGLISH} "&Delete my settings too"
+LangString RemoveSettings ${LANG_JAPANESE} "設定も削除する(&D)"
+LangString RemoveSettingsNote ${LANG_ENGLISH} "Unticked, your settings stay and a later install of Tavo uses them again."
+LangString RemoveSettingsNote ${LANG_JAPANESE} "チェックしないと設定は残り、もう一度インストールしたときにそのまま使われます。"

@@ -1,0 +1,66 @@
+"""The setup program under Wine, silently: install, Tavo started from the
+Run value, a reinstall over the running Tavo, uninstall with and without
+/PURGE. (Where wine32 runs, the 32-bit setup; here the amd64 build of it.)"""
+
+import re
+import subprocess
+from harness import BUILD, MAIN_CLASS, ScenarioCase, wait_until
+
+SETUP = next(BUILD.glob("Tavo-*-setup-amd64.exe"), None) or next(BUILD.parent.glob("Tavo-*-setup.exe"))
+RUN, UNINST = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run", \
+    r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavo"
+FILES = ["Tavo.exe", "Wavmend.exe", "TavoHELP/index.html", "readme.txt", "Uninstall.exe"]
+
+
+class Setup(ScenarioCase):
+    def reg(self, key):  # {name: data} of a key, {} when it is missing
+        out = subprocess.run(["wine", "reg", "query", key], env=self.s.env, capture_output=True, timeout=60)
+        return dict(re.findall(r"^\s+(\S+)\s+REG_\w+\s+(.*?)\r?$", out.stdout.decode("utf-8", "replace"), re.M))
+
+    def run_setup(self, *args):
+        self.assertEqual(subprocess.run(["wine", str(SETUP), "/S", *args], env=self.s.env, stdout=self.s.log,
+                                        stderr=self.s.log, timeout=120).returncode, 0)
+
+    def test_install_reinstall_over_a_running_tavo_and_uninstall(self):
+        self.store(AlarmTime="06:18", WindowList0="Nothing")
+        users = self.s.prefix / "drive_c" / "users"
+        folder = wait_until(lambda: next(users.glob("*/AppData/Local"), None), 10, what="the profile") / "Programs/Tavo"
+        menu = next(users.glob("*/AppData/Roaming")) / "Microsoft/Windows/Start Menu/Programs/Tavo"
+        self.run_setup()
+        self.assertEqual([f for f in FILES if not (folder / f).exists()], [])
+        self.assertEqual(len(list(menu.glob("*.lnk"))), 4)
+        exe = "C:" + str(folder).split("drive_c", 1)[1].replace("/", "\\") + "\\Tavo.exe"
+        self.assertEqual(self.reg(RUN).get("Tavo"), f'"{exe}"')
+        uninst = self.reg(UNINST)
+        self.assertEqual({k: uninst.get(k) for k in ("DisplayName", "DisplayVersion", "QuietUninstallString",
+                                                      "NoModify", "NoRepair")},
+                         {"DisplayName": "Tavo", "DisplayVersion": re.search(r"Tavo-(.+?)-setup", SETUP.name)[1],
+                          "QuietUninstallString": f'"{exe[:-8]}Uninstall.exe" /S', "NoModify": "0x1",
+                          "NoRepair": "0x1"})
+
+        # Started as sign-in starts it, Tavo puts the clock into a window.
+        h = self.window("起動の確認")
+        self.s.tavo = self.s.spawn(self.reg(RUN)["Tavo"].strip('"'))
+        self.s.main = wait_until(lambda: self.probe.find(MAIN_CLASS, "Tavo"), 20, 0.1, "the installed Tavo")
+        self.bring(h)
+        self.assert_clock(h, "起動の確認")
+        before = self.dump()
+
+        # A reinstall ends it first: the title comes back, the settings stay but for Tavo's own farewell.
+        self.run_setup()
+        self.s.tavo.wait(20)
+        self.assert_own_title(h, "起動の確認")
+        after = self.dump()
+        farewell = {("Main", "TavoDirPath"), ("Main", "Version")}
+        self.assertEqual({k: v for k, v in after.items() if k not in farewell},
+                         {k: v for k, v in before.items() if k not in farewell})
+        self.assertTrue((folder / "Tavo.exe").exists())
+
+        for purge in (False, True):
+            if purge:
+                self.run_setup()
+            subprocess.run(["wine", str(folder / "Uninstall.exe"), "/S", *(["/PURGE"] if purge else [])],
+                           env=self.s.env, stdout=self.s.log, stderr=self.s.log, timeout=60)
+            wait_until(lambda: not folder.exists(), 30, 0.2, "the folder to go")
+            self.assertEqual((menu.exists(), self.reg(RUN).get("Tavo"), self.reg(UNINST)), (False, None, {}))
+            self.assertEqual(self.stored("AlarmTime"), None if purge else "06:18")
