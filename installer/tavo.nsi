@@ -93,7 +93,8 @@ VIAddVersionKey /LANG=${LANG_JAPANESE} "ProductVersion" "${VERSION}"
 
 ; ---- shared by setup and uninstaller ---------------------------------------
 
-; Setup and uninstaller never run twice at once, nor beside each other.
+; Setup and uninstaller never run twice at once, nor beside each other. The
+; mutex's handle stays open until the process ends.
 !macro OneAtATime
   System::Call 'kernel32::CreateMutexW(p 0, i 0, w "${SETUP_MUTEX}") p .r0 ?e'
   Pop $1
