@@ -30,6 +30,10 @@ WINEARCH = os.environ.get("TAVO_WINEARCH", "win64")
 FAKETIME_LIB = next((p for p in (Path("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"),
                                  Path("/usr/lib/faketime/libfaketime.so.1")) if p.exists()), None)
 
+# Away from UTC for Tavo and for the clocks expected here: a wrong zone offset shows.
+os.environ["TZ"] = "JST-9"
+time.tzset()
+
 DESKTOP_NAME, DESKTOP_SIZE = "e2e", "1024x700"
 TICK = 0.25  # Tavo's default polling interval, seconds
 MAIN_CLASS = "ThunderRT6FormDC"
@@ -148,9 +152,10 @@ class Display:  # a private Xvfb, which picks a free display number itself
 
 def wine_env(display, prefix, extra=None):
     env = {k: v for k, v in os.environ.items() if k not in ("LD_PRELOAD", "FAKETIME", "FAKETIME_TIMESTAMP_FILE")}
-    # No Mono or Gecko installers: nothing here downloads.
+    # No Mono or Gecko installers: nothing here downloads. No menu entries in
+    # the host's home from setup's shortcuts.
     env.update({"DISPLAY": display, "WINEPREFIX": str(prefix), "WINEDEBUG": "-all",
-                "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEARCH": WINEARCH, **(extra or {})})
+                "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d", "WINEARCH": WINEARCH, **(extra or {})})
     return env
 
 
@@ -374,6 +379,16 @@ class Scenario:  # its own prefix, desktop, probe and, when asked, Tavo
         tmp = self.clock_file.with_suffix(".new")
         tmp.write_text(fake_time + "\n")
         tmp.replace(self.clock_file)
+
+    def wine(self, *cmd, timeout=60):  # a Windows program run to its end: (exit code, output)
+        out = subprocess.run(["wine", *map(str, cmd)], env=self.env, capture_output=True, timeout=timeout)
+        return out.returncode, out.stdout.decode("utf-8", "replace")
+
+    def reg(self, key):  # {name: data} of a registry key, {} when it is missing
+        return dict(re.findall(r"^\s+(\S+)\s+REG_\w+\s+(.*?)\r?$", self.wine("reg", "query", key)[1], re.M))
+
+    def set_dpi(self, dpi):  # for the programs started from now on
+        self.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", dpi, "/f")
 
     def tavo_command(self, *args, timeout=20):  # a second Tavo.exe, waited for
         try:

@@ -1,7 +1,6 @@
 """The details dialog, the roster dialog and Wavmend, driven like a user."""
 
 import re
-import subprocess
 import time
 
 from harness import HELP_PAGE, REPORT, WAVMEND_EXE, ScenarioCase, wait_until
@@ -131,8 +130,7 @@ class Dialogs(ScenarioCase):
         self.assertEqual(proc.wait(10), 0)
 
         # All three at 144 DPI.
-        subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
-                        "/d", "144", "/f"], env=self.s.env, stdout=self.s.log, stderr=self.s.log, timeout=60, check=True)
+        self.s.set_dpi(144)
         self.s.start_tavo()
         self.show_main()
         details = self.open(DETAILS_ID, "TavoDetails")

@@ -2,8 +2,6 @@
 gives back the titles it wrote, from the records the killed run left, and
 touches nothing else."""
 
-import re
-import subprocess
 import time
 
 from harness import ScenarioCase, compose, wait_until
@@ -17,9 +15,7 @@ RESTARTED_AT, CLOCK = "2026-12-07 19:55:00", "19:55,Dec,7"
 
 class Killed(ScenarioCase):
     def owed(self):  # the windows with a record in the volatile key
-        out = subprocess.run(["wine", "reg", "query", r"HKCU\Software\Tavo\Owed"], env=self.s.env,
-                             capture_output=True, timeout=30).stdout.decode("utf-8", "replace")
-        return sorted(int(h) for h in re.findall(r"^\s+(\d+)\s+REG_SZ\b", out, re.M))
+        return sorted(map(int, self.s.reg(r"HKCU\Software\Tavo\Owed")))
 
     def test_killed_tavo_gives_back_only_titles_it_wrote(self):
         a, b, c = self.window(HOLD_A), self.window("Plain B"), self.window("Hold C")

@@ -1,7 +1,6 @@
 """The overlay clock on a window that draws its own title bar: where it stands,
 which windows get it, a hung owner, and the switch in the details dialog."""
 
-import subprocess
 import time
 
 from harness import ScenarioCase, wait_until
@@ -61,8 +60,7 @@ class Overlay(ScenarioCase):
         self.s.stop_tavo()
 
         # At 144 DPI; then switched off in the details dialog.
-        subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
-                        "/d", "144", "/f"], env=self.s.env, stdout=self.s.log, stderr=self.s.log, timeout=60, check=True)
+        self.s.set_dpi(144)
         large = self.bare("自前のタイトルバー 144 DPI", dpi=144)
         self.s.start_tavo(FAKE_TIME)
         self.bring(large)

@@ -3,7 +3,6 @@ Run value, a reinstall over the running Tavo, uninstall with and without
 /PURGE. (Where wine32 runs, the 32-bit setup; here the amd64 build of it.)"""
 
 import re
-import subprocess
 from harness import BUILD, MAIN_CLASS, ScenarioCase, wait_until
 
 SETUP = next(BUILD.glob("Tavo-*-setup-amd64.exe"), None) or next(BUILD.parent.glob("Tavo-*-setup.exe"))
@@ -13,13 +12,8 @@ FILES = ["Tavo.exe", "Wavmend.exe", "TavoHELP/index.html", "readme.txt", "Uninst
 
 
 class Setup(ScenarioCase):
-    def reg(self, key):  # {name: data} of a key, {} when it is missing
-        out = subprocess.run(["wine", "reg", "query", key], env=self.s.env, capture_output=True, timeout=60)
-        return dict(re.findall(r"^\s+(\S+)\s+REG_\w+\s+(.*?)\r?$", out.stdout.decode("utf-8", "replace"), re.M))
-
     def run_setup(self, *args):
-        self.assertEqual(subprocess.run(["wine", str(SETUP), "/S", *args], env=self.s.env, stdout=self.s.log,
-                                        stderr=self.s.log, timeout=120).returncode, 0)
+        self.assertEqual(self.s.wine(SETUP, "/S", *args, timeout=120)[0], 0, args)
 
     def test_install_reinstall_over_a_running_tavo_and_uninstall(self):
         self.store(AlarmTime="06:18", WindowList0="Nothing")
@@ -30,8 +24,8 @@ class Setup(ScenarioCase):
         self.assertEqual([f for f in FILES if not (folder / f).exists()], [])
         self.assertEqual(len(list(menu.glob("*.lnk"))), 4)
         exe = "C:" + str(folder).split("drive_c", 1)[1].replace("/", "\\") + "\\Tavo.exe"
-        self.assertEqual(self.reg(RUN).get("Tavo"), f'"{exe}"')
-        uninst = self.reg(UNINST)
+        self.assertEqual(self.s.reg(RUN).get("Tavo"), f'"{exe}"')
+        uninst = self.s.reg(UNINST)
         self.assertEqual({k: uninst.get(k) for k in ("DisplayName", "DisplayVersion", "QuietUninstallString",
                                                       "NoModify", "NoRepair")},
                          {"DisplayName": "Tavo", "DisplayVersion": re.search(r"Tavo-(.+?)-setup", SETUP.name)[1],
@@ -40,7 +34,7 @@ class Setup(ScenarioCase):
 
         # Started as sign-in starts it, Tavo puts the clock into a window.
         h = self.window("起動の確認")
-        self.s.tavo = self.s.spawn(self.reg(RUN)["Tavo"].strip('"'))
+        self.s.tavo = self.s.spawn(self.s.reg(RUN)["Tavo"].strip('"'))
         self.s.main = wait_until(lambda: self.probe.find(MAIN_CLASS, "Tavo"), 20, 0.1, "the installed Tavo")
         self.bring(h)
         self.assert_clock(h, "起動の確認")
@@ -59,8 +53,8 @@ class Setup(ScenarioCase):
         for purge in (False, True):
             if purge:
                 self.run_setup()
-            subprocess.run(["wine", str(folder / "Uninstall.exe"), "/S", *(["/PURGE"] if purge else [])],
-                           env=self.s.env, stdout=self.s.log, stderr=self.s.log, timeout=60)
+            self.s.wine(folder / "Uninstall.exe", "/S", *(["/PURGE"] if purge else []))
             wait_until(lambda: not folder.exists(), 30, 0.2, "the folder to go")
-            self.assertEqual((menu.exists(), self.reg(RUN).get("Tavo"), self.reg(UNINST)), (False, None, {}))
+            self.assertEqual((menu.exists(), self.s.reg(RUN).get("Tavo"), self.s.reg(UNINST)), (False, None, {}))
             self.assertEqual(self.stored("AlarmTime"), None if purge else "06:18")
+

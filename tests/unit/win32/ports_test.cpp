@@ -80,24 +80,6 @@ TEST(Win32Overlay, OnABareWindowOwnedNeverActiveAndReleasedWhenHidden) {
   DestroyWindow(bare);
 }
 
-// The clock keeps the zone's offset for a minute; the test command runs this
-// away from UTC, where a wrong offset shows.
-TEST(Win32Clock, ReadsTheLocalTime) {
-  Win32Clock clock;
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    SYSTEMTIME before{}, after{};
-    GetLocalTime(&before);
-    const DateTime first = clock.now(), kept = clock.now();
-    GetLocalTime(&after);
-    if (before.wSecond != after.wSecond) continue;  // a second turned over meanwhile
-    const DateTime expected{before.wYear, before.wMonth, before.wDay, before.wHour, before.wMinute, before.wSecond};
-    EXPECT_EQ(first, expected);
-    EXPECT_EQ(kept, expected);
-    return;
-  }
-  FAIL() << "the local time never held still for a reading";
-}
-
 Error failure(auto&& call) {
   try {
     call();
