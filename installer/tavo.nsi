@@ -120,6 +120,15 @@ VIAddVersionKey /LANG=${LANG_JAPANESE} "ProductVersion" "${VERSION}"
   ${EndIf}
 !macroend
 
+; What setup put into a folder, and nothing the user put there.
+!macro RemoveProgramFiles folder
+  Delete "${folder}\Tavo.exe"
+  Delete "${folder}\Wavmend.exe"
+  Delete "${folder}\readme.txt"
+  RMDir /r "${folder}\TavoHELP"
+  Delete "${folder}\Uninstall.exe"
+!macroend
+
 !macro EndTavoFunctions un
 ; 1 on the stack while Tavo's window or its instance mutex is still there:
 ; the window goes first, the mutex and the program file when the process ends.
@@ -251,11 +260,20 @@ Function OptionsLeave
   Call Prepare
 FunctionEnd
 
-; Takes away the folder again when setup made it and stops before a file.
+; The topmost folder setup made on the way to $INSTDIR; a failure before the
+; first file takes them all away again (only while they are empty).
 Var MadeFolder
+Var OldFolder  ; where the last install went
 Function FailCleanup
-  ${If} $MadeFolder = 1
-    RMDir "$INSTDIR"
+  ${If} $MadeFolder != ""
+    StrCpy $0 $INSTDIR
+    ${Do}
+      RMDir $0
+      ${If} $0 == $MadeFolder
+        ${Break}
+      ${EndIf}
+      ${GetParent} $0 $0
+    ${LoopUntil} $0 == ""
   ${EndIf}
 FunctionEnd
 Function un.FailCleanup
@@ -265,10 +283,16 @@ FunctionEnd
 ; options page is left, so that a failure keeps the user on that page to
 ; try again; a silent setup runs it from the section.
 Function Prepare
-  StrCpy $MadeFolder 0
-  ${IfNot} ${FileExists} "$INSTDIR\*.*"
-    StrCpy $MadeFolder 1
-  ${EndIf}
+  StrCpy $MadeFolder ""
+  StrCpy $0 $INSTDIR
+  ${DoUntil} $0 == ""
+    ${If} ${FileExists} "$0\*.*"
+      ${Break}
+    ${EndIf}
+    StrCpy $MadeFolder $0
+    ${GetParent} $0 $0
+  ${Loop}
+  ReadRegStr $OldFolder HKCU "${UNINST_KEY}" "InstallLocation"
   StrCpy $1 0
   ClearErrors
   CreateDirectory "$INSTDIR"
@@ -308,6 +332,14 @@ Section "-Tavo"
   ; The help page is the same in both flavours.
   File /r "${STAGE64}/TavoHELP"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  ; A move to another folder takes the earlier install along; its Tavo ended above.
+  ${If} $OldFolder != ""
+  ${AndIf} $OldFolder != $INSTDIR
+  ${AndIf} ${FileExists} "$OldFolder\Uninstall.exe"
+    !insertmacro RemoveProgramFiles "$OldFolder"
+    RMDir "$OldFolder"
+  ${EndIf}
 
   ; Names follow the setup's language: drop those of an earlier one.
   Delete "$SMPROGRAMS\Tavo\*.lnk"
@@ -391,11 +423,7 @@ Section "Uninstall"
     Call un.Prepare
   ${EndIf}
 
-  Delete "$INSTDIR\Tavo.exe"
-  Delete "$INSTDIR\Wavmend.exe"
-  Delete "$INSTDIR\readme.txt"
-  RMDir /r "$INSTDIR\TavoHELP"
-  Delete "$INSTDIR\Uninstall.exe"
+  !insertmacro RemoveProgramFiles "$INSTDIR"
   RMDir /r "$SMPROGRAMS\Tavo"
 
   ; Only our own Run value: another one starts a Tavo the user put elsewhere.

@@ -2,8 +2,10 @@
 Run value, a reinstall over the running Tavo, uninstall with and without
 /PURGE. (Where wine32 runs, the 32-bit setup; here the amd64 build of it.)"""
 
+import os
 import re
-from harness import BUILD, MAIN_CLASS, ScenarioCase, wait_until
+import signal
+from harness import BUILD, MAIN_CLASS, TAVO_EXE, ScenarioCase, tavo_pid, wait_until
 
 SETUP = next(BUILD.glob("Tavo-*-setup-amd64.exe"), None) or next(BUILD.parent.glob("Tavo-*-setup.exe"))
 RUN, UNINST = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run", \
@@ -12,8 +14,8 @@ FILES = ["Tavo.exe", "Wavmend.exe", "TavoHELP/index.html", "readme.txt", "Uninst
 
 
 class Setup(ScenarioCase):
-    def run_setup(self, *args):
-        self.assertEqual(self.s.wine(SETUP, "/S", *args, timeout=120)[0], 0, args)
+    def run_setup(self, *args, rc=0):  # 2: stopped with a message, before any file
+        self.assertEqual(self.s.wine(SETUP, "/S", *args, timeout=120)[0], rc, args)
 
     def test_install_reinstall_over_a_running_tavo_and_uninstall(self):
         self.store(AlarmTime="06:18", WindowList0="Nothing")
@@ -58,3 +60,39 @@ class Setup(ScenarioCase):
             self.assertEqual((menu.exists(), self.s.reg(RUN).get("Tavo"), self.s.reg(UNINST)), (False, None, {}))
             self.assertEqual(self.stored("AlarmTime"), None if purge else "06:18")
 
+    def test_bad_situations_stop_setup_before_it_changes_anything(self):
+        c = self.s.prefix / "drive_c"
+        # A frozen Tavo does not end: setup gives up and takes away every folder it made.
+        self.s.start_tavo()
+        pid = tavo_pid(self.s.prefix)
+        os.kill(pid, signal.SIGSTOP)
+        try:
+            self.run_setup(r"/D=C:\deep\er\Tavo", rc=2)
+        finally:
+            os.kill(pid, signal.SIGCONT)
+        self.assertFalse((c / "deep").exists())
+        self.s.tavo.wait(20)  # thawed, it takes the close request setup left
+        self.s.start_tavo()
+        for folder in (r"Z:\proc\Tavo", r"Q:\Tavo"):  # not writable; no such drive
+            self.run_setup("/D=" + folder, rc=2)
+
+        # A Run value for a Tavo elsewhere: that Tavo ends, the value becomes setup's.
+        self.s.wine("reg", "add", RUN, "/v", "Tavo", "/d", f'"Z:{TAVO_EXE}"'.replace("/", "\\"), "/f")
+        self.run_setup(r"/D=C:\First")
+        self.s.tavo.wait(20)
+        self.assertEqual(self.s.reg(RUN).get("Tavo"), r'"C:\First\Tavo.exe"')
+        # A move takes the earlier install along, but not what the user put there.
+        (c / "First/notes.txt").write_text("mine")
+        self.run_setup(r"/D=C:\Moved")
+        self.assertEqual([p.name for p in (c / "First").iterdir()], ["notes.txt"])
+        self.assertEqual(self.s.reg(UNINST).get("InstallLocation"), r"C:\Moved")
+
+        # A program in use by someone else, and a second setup beside a first.
+        stamp = (c / "Moved/Tavo.exe").stat().st_mtime_ns
+        for other, cls in ((c / "Moved/Wavmend.exe", "TavoWavmend"), (SETUP, "#32770")):
+            proc = self.s.spawn(other)
+            wait_until(lambda: self.probe.find(cls), 20, 0.1, cls)
+            self.run_setup(rc=2)
+            proc.kill()
+            wait_until(lambda: not self.probe.find(cls), 20, 0.1, f"{cls} to go")
+        self.assertEqual((c / "Moved/Tavo.exe").stat().st_mtime_ns, stamp)
