@@ -64,12 +64,9 @@ class Setup(ScenarioCase):
         c = self.s.prefix / "drive_c"
         # A frozen Tavo does not end: setup gives up and takes away every folder it made.
         self.s.start_tavo()
-        pid = tavo_pid(self.s.prefix)
-        os.kill(pid, signal.SIGSTOP)
-        try:
-            self.run_setup(r"/D=C:\deep\er\Tavo", rc=2)
-        finally:
-            os.kill(pid, signal.SIGCONT)
+        os.kill(pid := tavo_pid(self.s.prefix), signal.SIGSTOP)  # the scenario's end kills it even stopped
+        self.run_setup(r"/D=C:\deep\er\Tavo", rc=2)
+        os.kill(pid, signal.SIGCONT)
         self.assertFalse((c / "deep").exists())
         self.s.tavo.wait(20)  # thawed, it takes the close request setup left
         self.s.start_tavo()
